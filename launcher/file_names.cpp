@@ -1,0 +1,58 @@
+#include "file_names.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace {
+
+char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Length in bytes of the UTF-8 character that starts at name[i]. Stray
+// continuation bytes count as characters of their own.
+std::size_t CharLength(std::string_view name, std::size_t i) {
+  std::size_t end = i + 1;
+  while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) ++end;
+  return end - i;
+}
+
+}  // namespace
+
+bool MatchesWildcard(std::string_view pattern, std::string_view name) {
+  std::size_t p = 0;
+  std::size_t n = 0;
+  while (p < pattern.size()) {
+    if (pattern[p] != '?') {
+      if (n >= name.size() || FoldCase(pattern[p]) != FoldCase(name[n])) return false;
+      ++p;
+      ++n;
+      continue;
+    }
+    std::size_t run = 0;
+    while (p < pattern.size() && pattern[p] == '?') ++p, ++run;
+    // Before a ".", the run can take no "." and the "." must follow, so it
+    // takes exactly the characters up to the next "." in the name: no
+    // backtracking is needed.
+    const bool before_dot = p < pattern.size() && pattern[p] == '.';
+    for (; run > 0 && n < name.size(); --run) {
+      if (before_dot && name[n] == '.') break;
+      n += CharLength(name, n);
+    }
+    if (run > 0 && !before_dot) return false;
+  }
+  return n == name.size();
+}
+
+bool NtfsNameLess(std::string_view a, std::string_view b) {
+  // Byte order of UTF-8 is code point order.
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
+  });
+}
+
+void SortNtfs(std::vector<std::string>& names) {
+  // POSIX folders can hold names that differ only in case, which NTFS order
+  // calls equal; the byte order breaks the tie so the choice is stable.
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return NtfsNameLess(a, b) || (!NtfsNameLess(b, a) && a < b);
+  });
+}

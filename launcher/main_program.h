@@ -1,0 +1,20 @@
+// Choosing the main-program executable for a version, and starting it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform.h"
+
+// "Velmaris" + version text + "????.exe": the version, then up to four
+// characters other than ".", then ".exe".
+std::string MainProgramPattern(std::int16_t version);
+
+// The last name the listing of the launcher folder yields for the version's
+// pattern, or "" when nothing matches. Throws Failure when the listing fails.
+std::string FindMainProgram(const std::string& launcher_folder, std::int16_t version);
+
+// Starts folder + separator + name with the launcher's own arguments, and
+// does not wait. Throws Failure when the platform refuses the start.
+void StartMainProgram(const std::string& launcher_folder, const std::string& name,
+                      const platform::Arguments& arguments);

@@ -1,0 +1,39 @@
+#include "mdlMain.h"
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+#include "main_program.h"
+#include "platform.h"
+#include "version_file.h"
+
+namespace mdlMain {
+
+void Main() {
+  ExitStatus status;
+  try {
+    const std::string launcher_folder = platform::LauncherFolder();
+    const platform::Arguments arguments = platform::LauncherArguments();
+    const std::int16_t version = ReadAppVersion(launcher_folder);
+    const std::string name = FindMainProgram(launcher_folder, version);
+    if (!name.empty()) {
+      StartMainProgram(launcher_folder, name, arguments);
+      status = kStarted;
+    } else {
+      platform::Beep();
+      platform::ShowMessageBox(kNotFoundPrompt, kWarningBox, kTitle);
+      status = kNotFound;
+    }
+  } catch (const std::exception& failure) {
+    // Failures are reported once and never retried; out of memory lands
+    // here too, with the runtime's description.
+    platform::Beep();
+    platform::ShowMessageBox(std::string(kErrorPrompt) + "\r\n" + failure.what(), kWarningBox,
+                             kTitle);
+    platform::EndProcess(kFailed);
+  }
+  platform::EndProcess(status);
+}
+
+}  // namespace mdlMain

@@ -1,0 +1,231 @@
+#include "profile.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsUtf8Lead(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
+
+// The first `count` UTF-8 characters of `text`.
+std::string FirstCharacters(const std::string& text, std::size_t count) {
+  std::size_t end = 0;
+  for (std::size_t seen = 0; end < text.size(); ++end) {
+    if (IsUtf8Lead(text[end]) && seen++ == count) break;
+  }
+  return text.substr(0, end);
+}
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+}  // namespace
+
+void TrimmedRun::Reset() {
+  kept_.clear();
+  blanks_.clear();
+  pending_ = 0;
+  length_ = 0;
+  last_ = 0;
+}
+
+void TrimmedRun::Add(char c) {
+  if (IsBlank(c)) {
+    // Blanks count only once something follows them.
+    if (length_ == 0) return;
+    ++pending_;
+    if (blanks_.size() < keep_) blanks_ += c;
+    return;
+  }
+  if (pending_ > 0) {
+    const std::size_t room = keep_ - kept_.size();
+    kept_.append(blanks_, 0, std::min(room, blanks_.size()));
+    length_ += pending_;
+    pending_ = 0;
+    blanks_.clear();
+  }
+  if (kept_.size() < keep_) kept_ += c;
+  ++length_;
+  last_ = c;
+}
+
+bool TrimmedRun::EqualsNoCase(std::string_view text) const {
+  return length_ == text.size() &&
+         std::equal(text.begin(), text.end(), kept_.begin(), kept_.end(),
+                    [](char a, char b) { return FoldCase(a) == FoldCase(b); });
+}
+
+ProfileReader::ProfileReader(std::string_view section, std::string_view key, std::size_t capacity)
+    : section_(section),
+      key_(key),
+      capacity_(capacity),
+      name_(std::max(section.size(), key.size()) + 1),
+      // Room for an opening quote and capacity - 1 characters of up to four bytes.
+      value_(1 + 4 * (capacity > 0 ? capacity - 1 : 0)) {}
+
+void ProfileReader::Feed(std::string_view bytes) {
+  for (char c : bytes) {
+    if (Done()) return;
+    switch (encoding_) {
+      case Encoding::kUndecided:
+        head_ += c;
+        if (head_.size() == 3) DecideEncoding();
+        break;
+      case Encoding::kBytes:
+        Take(c);
+        break;
+      case Encoding::kUtf16Le:
+      case Encoding::kUtf16Be:
+        DecodeUtf16(static_cast<unsigned char>(c));
+        break;
+    }
+  }
+}
+
+void ProfileReader::DecideEncoding() {
+  std::string_view head = head_;
+  if (head.starts_with("\xEF\xBB\xBF")) {
+    encoding_ = Encoding::kBytes;
+    head.remove_prefix(3);
+  } else if (head.starts_with("\xFF\xFE")) {
+    encoding_ = Encoding::kUtf16Le;
+    head.remove_prefix(2);
+  } else if (head.starts_with("\xFE\xFF")) {
+    encoding_ = Encoding::kUtf16Be;
+    head.remove_prefix(2);
+  } else {
+    encoding_ = Encoding::kBytes;
+  }
+  const std::string rest(head);
+  head_.clear();
+  Feed(rest);
+}
+
+void ProfileReader::DecodeUtf16(unsigned char byte) {
+  if (odd_byte_ < 0) {
+    odd_byte_ = byte;
+    return;
+  }
+  const char32_t unit = encoding_ == Encoding::kUtf16Le ? (byte << 8) | odd_byte_
+                                                         : (odd_byte_ << 8) | byte;
+  odd_byte_ = -1;
+  if (high_surrogate_ != 0) {
+    const char32_t high = high_surrogate_;
+    high_surrogate_ = 0;
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+      TakeCodePoint(0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+      return;
+    }
+    TakeCodePoint(kReplacement);
+  }
+  if (unit >= 0xD800 && unit <= 0xDBFF) high_surrogate_ = unit;
+  else if (unit >= 0xDC00 && unit <= 0xDFFF) TakeCodePoint(kReplacement);
+  else TakeCodePoint(unit);
+}
+
+void ProfileReader::TakeCodePoint(char32_t cp) {
+  if (cp < 0x80) {
+    Take(static_cast<char>(cp));
+    return;
+  }
+  char bytes[4];
+  int count;
+  if (cp < 0x800) {
+    bytes[0] = static_cast<char>(0xC0 | (cp >> 6));
+    count = 2;
+  } else if (cp < 0x10000) {
+    bytes[0] = static_cast<char>(0xE0 | (cp >> 12));
+    count = 3;
+  } else {
+    bytes[0] = static_cast<char>(0xF0 | (cp >> 18));
+    count = 4;
+  }
+  for (int i = 1; i < count; ++i)
+    bytes[i] = static_cast<char>(0x80 | ((cp >> (6 * (count - 1 - i))) & 0x3F));
+  for (int i = 0; i < count; ++i) Take(bytes[i]);
+}
+
+void ProfileReader::Take(char c) {
+  if (c == '\n' || c == '\r') {
+    EndLine();
+    return;
+  }
+  switch (state_) {
+    case State::kLineStart:
+      if (IsBlank(c)) return;
+      name_.Reset();
+      if (c == ';') {
+        state_ = State::kSkipLine;
+      } else if (c == '[') {
+        state_ = State::kSection;
+      } else {
+        state_ = State::kKey;
+        Take(c);
+      }
+      return;
+    case State::kSection:
+      if (c == ']') EndSection();
+      else name_.Add(c);
+      return;
+    case State::kKey:
+      if (c == '=') EndKey();
+      else name_.Add(c);
+      return;
+    case State::kValue:
+      if (c == '\0') state_ = State::kDone;
+      else value_.Add(c);
+      return;
+    case State::kSkipLine:
+    case State::kDone:
+      return;
+  }
+}
+
+void ProfileReader::EndLine() {
+  // A section line without "]" and a key line without "=" define nothing.
+  if (state_ == State::kValue) state_ = State::kDone;
+  else if (state_ != State::kDone) state_ = State::kLineStart;
+}
+
+void ProfileReader::EndSection() {
+  // Only the first section of the name is searched, as Windows does.
+  if (in_section_) {
+    state_ = State::kDone;
+    return;
+  }
+  in_section_ = name_.EqualsNoCase(section_);
+  state_ = State::kSkipLine;
+}
+
+void ProfileReader::EndKey() {
+  if (in_section_ && name_.length() > 0 && name_.EqualsNoCase(key_)) {
+    found_ = true;
+    value_.Reset();
+    state_ = State::kValue;
+  } else {
+    state_ = State::kSkipLine;
+  }
+}
+
+std::string ProfileReader::Value() {
+  if (encoding_ == Encoding::kUndecided) DecideEncoding();
+  if (high_surrogate_ != 0 && !Done()) {
+    high_surrogate_ = 0;
+    TakeCodePoint(kReplacement);
+  }
+  if (!found_ || capacity_ == 0) return "";
+  std::string text = value_.kept();
+  const std::size_t length = value_.length();
+  if (length >= 2 && (text[0] == '"' || text[0] == '\'') && value_.last() == text[0])
+    text = text.substr(1, std::min(length - 2, text.size() - 1));
+  return FirstCharacters(text, capacity_ - 1);
+}
+
+std::string ReadProfileValue(std::string_view file, std::string_view section,
+                             std::string_view key, std::size_t capacity) {
+  ProfileReader reader(section, key, capacity);
+  reader.Feed(file);
+  return reader.Value();
+}

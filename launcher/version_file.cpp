@@ -1,0 +1,125 @@
+#include "version_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+
+#include "failure.h"
+#include "platform.h"
+
+namespace {
+
+constexpr std::size_t kValueBufferSize = 100;
+constexpr long kExponentLimit = 100000;  // far past any double's range
+
+[[noreturn]] void ThrowOverflow() { throw Failure("Overflow"); }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int DigitValue(char c, int base) {
+  int value = 99;
+  if (IsDigit(c)) value = c - '0';
+  else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  return value < base ? value : -1;
+}
+
+// "&H" / "&O" forms. A value that fits 16 bits is a 16-bit signed quantity
+// (&HFFFF is -1), one that fits 32 bits a 32-bit signed quantity.
+double ReadRadixNumber(std::string_view digits, int base) {
+  std::uint64_t value = 0;
+  for (char c : digits) {
+    const int digit = DigitValue(c, base);
+    if (digit < 0) break;
+    value = value * base + digit;
+    if (value > 0xFFFFFFFFu) ThrowOverflow();
+  }
+  if (value <= 0xFFFFu) return static_cast<std::int16_t>(value);
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+std::size_t SkipDigits(std::string_view s, std::size_t i) {
+  while (i < s.size() && IsDigit(s[i])) ++i;
+  return i;
+}
+
+// Reads optional sign, digits with at most one ".", optional exponent. The
+// parts are rebuilt into a plain form for from_chars, which ignores locale.
+double ReadDecimalNumber(std::string_view s) {
+  std::size_t i = 0;
+  const bool negative = i < s.size() && s[i] == '-';
+  if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+  const std::size_t int_begin = i;
+  i = SkipDigits(s, i);
+  const std::string_view int_digits = s.substr(int_begin, i - int_begin);
+  std::string_view frac_digits;
+  if (i < s.size() && s[i] == '.') {
+    const std::size_t frac_begin = ++i;
+    i = SkipDigits(s, i);
+    frac_digits = s.substr(frac_begin, i - frac_begin);
+  }
+  if (int_digits.empty() && frac_digits.empty()) return 0;
+
+  long exponent = 0;
+  if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
+    std::size_t j = i + 1;
+    const bool exp_negative = j < s.size() && s[j] == '-';
+    if (j < s.size() && (s[j] == '-' || s[j] == '+')) ++j;
+    for (; j < s.size() && IsDigit(s[j]); ++j)
+      exponent = std::min(exponent * 10 + (s[j] - '0'), kExponentLimit);
+    if (exp_negative) exponent = -exponent;
+  }
+
+  std::string plain(int_digits.empty() ? "0" : int_digits);
+  plain += '.';
+  plain += frac_digits;
+  plain += 'e';
+  plain += std::to_string(exponent);
+  double value = 0;
+  const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+  if (error == std::errc::result_out_of_range) {
+    // Too large or too small for a double: tell which by where the first
+    // significant digit stands.
+    const std::string digits = std::string(int_digits) + std::string(frac_digits);
+    const std::size_t first = digits.find_first_not_of('0');
+    const long magnitude = static_cast<long>(int_digits.size()) - 1 -
+                           static_cast<long>(first) + exponent;
+    if (first != std::string::npos && magnitude >= 0) ThrowOverflow();
+    value = 0;
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+double ReadNumber(std::string_view text) {
+  std::string s;
+  for (char c : text)
+    if (c != ' ' && c != '\t' && c != '\n') s += c;
+  if (s.size() >= 2 && s[0] == '&') {
+    const char radix = s[1];
+    const std::string_view digits = std::string_view(s).substr(2);
+    if (radix == 'H' || radix == 'h') return ReadRadixNumber(digits, 16);
+    if (radix == 'O' || radix == 'o') return ReadRadixNumber(digits, 8);
+    return 0;
+  }
+  return ReadDecimalNumber(s);
+}
+
+std::int16_t ToVersionNumber(double number) {
+  double rounded = std::floor(number);
+  const double fraction = number - rounded;
+  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2) != 0)) rounded += 1;
+  if (!(rounded >= -32768 && rounded <= 32767)) ThrowOverflow();
+  return static_cast<std::int16_t>(rounded);
+}
+
+std::string VersionText(std::int16_t version) { return std::to_string(version); }
+
+std::int16_t ReadAppVersion(const std::string& launcher_folder) {
+  const std::string path = launcher_folder + platform::kPathSeparator + "version.ini";
+  const std::string value =
+      platform::ReadProfileString(path, "Version", "AppVers", kValueBufferSize);
+  return ToVersionNumber(ReadNumber(value));
+}

@@ -1,0 +1,204 @@
+// Runs the real launcher, copied into temporary folders beside real
+// "version.ini" files and main programs that record how they were started.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace {
+
+// Records its argv, NUL-separated, beside itself; the rename makes the
+// record appear whole.
+const char kRecorder[] =
+    "#!/bin/sh\n"
+    "dir=${0%/*}\n"
+    "printf '%s\\0' \"$0\" \"$@\" > \"$dir/record.tmp\" && mv \"$dir/record.tmp\" \"$dir/record\"\n";
+
+void WriteFile(const fs::path& path, const std::string& content, fs::perms perms = fs::perms(0644)) {
+  std::ofstream(path, std::ios::binary) << content;
+  fs::permissions(path, perms);
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct LauncherRun {
+  int exit_status;
+  std::string stderr_text;
+};
+
+class LauncherTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/launcher-test-XXXXXX";
+    root_ = mkdtemp(pattern);
+    folder_ = root_ / "Velmaris App";
+    fs::create_directory(folder_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  fs::path Install(const fs::path& folder) {
+    fs::create_directories(folder);
+    fs::copy_file(LAUNCHER_PATH, folder / "VelmarisLaunch");
+    return folder / "VelmarisLaunch";
+  }
+
+  void AddRecorder(const std::string& name) { WriteFile(folder_ / name, kRecorder, fs::perms(0755)); }
+
+  LauncherRun RunLauncher(const fs::path& launcher, const std::vector<std::string>& arguments,
+                  const fs::path& cwd) {
+    const fs::path stderr_path = root_ / "stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+    posix_spawn_file_actions_addopen(&actions, 2, stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv{const_cast<char*>(launcher.c_str())};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    // No graphical session, so a box is only the line on stderr.
+    char* envp[] = {const_cast<char*>("PATH=/usr/bin:/bin"), nullptr};
+    pid_t pid;
+    EXPECT_EQ(posix_spawn(&pid, launcher.c_str(), &actions, nullptr, argv.data(), envp), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    return {WEXITSTATUS(status), ReadFile(stderr_path)};
+  }
+
+  LauncherRun RunLauncher(const std::vector<std::string>& arguments = {}) {
+    return RunLauncher(Install(folder_), arguments, root_);
+  }
+
+  // The argv the started main program recorded; the launcher does not wait
+  // for it, so the record may come a moment later.
+  std::vector<std::string> StartedArgv(const fs::path& folder) {
+    const fs::path record = folder / "record";
+    for (int i = 0; i < 1000 && !fs::exists(record); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::vector<std::string> argv;
+    std::istringstream in(ReadFile(record));
+    for (std::string word; std::getline(in, word, '\0');) argv.push_back(word);
+    return argv;
+  }
+
+  fs::path root_;
+  fs::path folder_;
+};
+
+TEST_F(LauncherTest, ArgumentsArriveByteForByte) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"hello", "two words"},
+      {"", "a\"b", "'x'", " lead", "trail ", "tab\there", "back\\slash\\", "*", "$HOME", "new\nline"},
+      {"\xC3\xA9t\xC3\xA9", "\xFF\xFE invalid UTF-8"},
+  };
+  WriteFile(folder_ / "version.ini", "[Version]\nAppVers=5\n");
+  AddRecorder("Velmaris5.exe");
+  for (const auto& arguments : cases) {
+    fs::remove(folder_ / "record");
+    fs::remove(folder_ / "VelmarisLaunch");
+    const LauncherRun run = RunLauncher(arguments);
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.stderr_text, "");
+    std::vector<std::string> expected{(folder_ / "Velmaris5.exe").string()};
+    expected.insert(expected.end(), arguments.begin(), arguments.end());
+    EXPECT_EQ(StartedArgv(folder_), expected);
+  }
+}
+
+TEST_F(LauncherTest, ListsAndStartsInItsOwnFolderWhateverTheCurrentOne) {
+  const fs::path elsewhere = root_ / "elsewhere";
+  fs::create_directory(elsewhere);
+  WriteFile(elsewhere / "version.ini", "[Version]\nAppVers=9\n");
+  WriteFile(elsewhere / "Velmaris9.exe", kRecorder, fs::perms(0755));
+  WriteFile(elsewhere / "Velmaris5z.exe", kRecorder, fs::perms(0755));
+  const fs::path folder = root_ / "d\xC3\xA9j\xC3\xA0 vu [x] $y";
+  WriteFile(Install(folder).parent_path() / "version.ini", "[Version]\nAppVers=5\n");
+  WriteFile(folder / "Velmaris5.exe", kRecorder, fs::perms(0755));
+
+  const LauncherRun run = RunLauncher(folder / "VelmarisLaunch", {"x"}, elsewhere);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(StartedArgv(folder), (std::vector<std::string>{(folder / "Velmaris5.exe").string(), "x"}));
+  EXPECT_FALSE(fs::exists(elsewhere / "record"));
+}
+
+TEST_F(LauncherTest, StartsTheGreatestMatchInNtfsOrder) {
+  WriteFile(folder_ / "version.ini", "[Version]\nAppVers=4.5\n");  // rounds to 4
+  for (const char* name : {"Velmaris4.exe", "Velmaris4a.exe", "velmaris4B.exe", "Velmaris41234.exe",
+                           "Velmaris4_.exe", "Velmaris4ZZZZZ.exe", "Velmaris5.exe", "Velmaris4.a.exe"})
+    AddRecorder(name);
+  // Greater names that are no plain files are passed over.
+  fs::create_directory(folder_ / "Velmaris4~.exe");
+  fs::create_symlink("missing", folder_ / "Velmaris4~~.exe");
+  fs::create_symlink("Velmaris4a.exe", folder_ / "Velmaris4_a.exe");  // a link to a file counts
+
+  const LauncherRun run = RunLauncher();
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(StartedArgv(folder_), std::vector<std::string>{(folder_ / "Velmaris4_a.exe").string()});
+}
+
+TEST_F(LauncherTest, ReportsEveryOutcomeOnStderrWithItsExitStatus) {
+  const struct {
+    const char* name;
+    std::string version_ini;  // "" for none
+    std::string candidate;
+    fs::perms perms;
+    int exit_status;
+    std::string message;
+  } cases[] = {
+      {"not found", "[Version]\nAppVers=5\n", "Velmaris6.exe", fs::perms(0755), 1,
+       "Velmaris: Velmaris main program not found\n"},
+      {"no version.ini is version 0", "", "Velmaris0.exe", fs::perms(0755), 0, ""},
+      {"not executable", "[Version]\nAppVers=5\n", "Velmaris5.exe", fs::perms(0644), 2,
+       "Velmaris: Error launching Velmaris main program.\nPermission denied\n"},
+      {"overflow", "[Version]\nAppVers=32767.5\n", "Velmaris32767.exe", fs::perms(0755), 2,
+       "Velmaris: Error launching Velmaris main program.\nOverflow\n"},
+      {"UTF-16 version.ini", "\xFF\xFE[\0V\0e\0r\0s\0i\0o\0n\0]\0\n\0A\0p\0p\0V\0e\0r\0s\0=\0" "7\0"s,
+       "Velmaris7.exe", fs::perms(0755), 0, ""},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(folder_);
+    fs::create_directory(folder_);
+    if (!c.version_ini.empty()) WriteFile(folder_ / "version.ini", c.version_ini);
+    WriteFile(folder_ / c.candidate, kRecorder, c.perms);
+    const LauncherRun run = RunLauncher();
+    EXPECT_EQ(run.exit_status, c.exit_status) << c.name;
+    EXPECT_EQ(run.stderr_text, c.message) << c.name;
+    if (c.exit_status == 0)
+      EXPECT_EQ(StartedArgv(folder_), std::vector<std::string>{(folder_ / c.candidate).string()}) << c.name;
+    else
+      EXPECT_FALSE(fs::exists(folder_ / "record")) << c.name;
+  }
+}
+
+TEST_F(LauncherTest, ExecFormatErrorIsReportedNotRetried) {
+  WriteFile(folder_ / "version.ini", "[Version]\nAppVers=5\n");
+  WriteFile(folder_ / "Velmaris5b.exe", "no interpreter line\n", fs::perms(0755));
+  AddRecorder("Velmaris5a.exe");
+  const LauncherRun run = RunLauncher();
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.stderr_text, "Velmaris: Error launching Velmaris main program.\nExec format error\n");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(fs::exists(folder_ / "record"));
+}
+
+}  // namespace
