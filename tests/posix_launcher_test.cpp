@@ -1,22 +1,15 @@
 // Runs the real launcher, copied into temporary folders beside real
 // "version.ini" files and main programs that record how they were started.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "process_support.h"
+
 using namespace std::string_literals;
 
 namespace {
@@ -28,32 +21,13 @@ const char kRecorder[] =
     "dir=${0%/*}\n"
     "printf '%s\\0' \"$0\" \"$@\" > \"$dir/record.tmp\" && mv \"$dir/record.tmp\" \"$dir/record\"\n";
 
-void WriteFile(const fs::path& path, const std::string& content, fs::perms perms = fs::perms(0644)) {
-  std::ofstream(path, std::ios::binary) << content;
-  fs::permissions(path, perms);
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-struct LauncherRun {
-  int exit_status;
-  std::string stderr_text;
-};
-
 class LauncherTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/launcher-test-XXXXXX";
-    root_ = mkdtemp(pattern);
+    root_ = scratch_.path();
     folder_ = root_ / "Velmaris App";
     fs::create_directory(folder_);
   }
-  void TearDown() override { fs::remove_all(root_); }
 
   fs::path Install(const fs::path& folder) {
     fs::create_directories(folder);
@@ -63,43 +37,28 @@ class LauncherTest : public testing::Test {
 
   void AddRecorder(const std::string& name) { WriteFile(folder_ / name, kRecorder, fs::perms(0755)); }
 
-  LauncherRun RunLauncher(const fs::path& launcher, const std::vector<std::string>& arguments,
-                  const fs::path& cwd) {
-    const fs::path stderr_path = root_ / "stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-    posix_spawn_file_actions_addopen(&actions, 2, stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv{const_cast<char*>(launcher.c_str())};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    // No graphical session, so a box is only the line on stderr.
-    char* envp[] = {const_cast<char*>("PATH=/usr/bin:/bin"), nullptr};
-    pid_t pid;
-    EXPECT_EQ(posix_spawn(&pid, launcher.c_str(), &actions, nullptr, argv.data(), envp), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status));
-    return {WEXITSTATUS(status), ReadFile(stderr_path)};
+  // No graphical session, so a box is only the line on stderr.
+  Finished RunLauncher(const fs::path& launcher, const std::vector<std::string>& arguments,
+                       const fs::path& cwd) {
+    std::vector<std::string> argv{launcher.string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return RunToEnd(argv, {"PATH=/usr/bin:/bin"}, cwd);
   }
 
-  LauncherRun RunLauncher(const std::vector<std::string>& arguments = {}) {
+  Finished RunLauncher(const std::vector<std::string>& arguments = {}) {
     return RunLauncher(Install(folder_), arguments, root_);
   }
 
   // The argv the started main program recorded; the launcher does not wait
   // for it, so the record may come a moment later.
   std::vector<std::string> StartedArgv(const fs::path& folder) {
-    const fs::path record = folder / "record";
-    for (int i = 0; i < 1000 && !fs::exists(record); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     std::vector<std::string> argv;
-    std::istringstream in(ReadFile(record));
+    std::istringstream in(WaitForFile(folder / "record"));
     for (std::string word; std::getline(in, word, '\0');) argv.push_back(word);
     return argv;
   }
 
+  TemporaryFolder scratch_;
   fs::path root_;
   fs::path folder_;
 };
@@ -116,7 +75,7 @@ TEST_F(LauncherTest, ArgumentsArriveByteForByte) {
   for (const auto& arguments : cases) {
     fs::remove(folder_ / "record");
     fs::remove(folder_ / "VelmarisLaunch");
-    const LauncherRun run = RunLauncher(arguments);
+    const Finished run = RunLauncher(arguments);
     EXPECT_EQ(run.exit_status, 0);
     EXPECT_EQ(run.stderr_text, "");
     std::vector<std::string> expected{(folder_ / "Velmaris5.exe").string()};
@@ -135,7 +94,7 @@ TEST_F(LauncherTest, ListsAndStartsInItsOwnFolderWhateverTheCurrentOne) {
   WriteFile(Install(folder).parent_path() / "version.ini", "[Version]\nAppVers=5\n");
   WriteFile(folder / "Velmaris5.exe", kRecorder, fs::perms(0755));
 
-  const LauncherRun run = RunLauncher(folder / "VelmarisLaunch", {"x"}, elsewhere);
+  const Finished run = RunLauncher(folder / "VelmarisLaunch", {"x"}, elsewhere);
   EXPECT_EQ(run.exit_status, 0);
   EXPECT_EQ(StartedArgv(folder), (std::vector<std::string>{(folder / "Velmaris5.exe").string(), "x"}));
   EXPECT_FALSE(fs::exists(elsewhere / "record"));
@@ -151,7 +110,7 @@ TEST_F(LauncherTest, StartsTheGreatestMatchInNtfsOrder) {
   fs::create_symlink("missing", folder_ / "Velmaris4~~.exe");
   fs::create_symlink("Velmaris4a.exe", folder_ / "Velmaris4_a.exe");  // a link to a file counts
 
-  const LauncherRun run = RunLauncher();
+  const Finished run = RunLauncher();
   EXPECT_EQ(run.exit_status, 0);
   EXPECT_EQ(StartedArgv(folder_), std::vector<std::string>{(folder_ / "Velmaris4_a.exe").string()});
 }
@@ -180,7 +139,7 @@ TEST_F(LauncherTest, ReportsEveryOutcomeOnStderrWithItsExitStatus) {
     fs::create_directory(folder_);
     if (!c.version_ini.empty()) WriteFile(folder_ / "version.ini", c.version_ini);
     WriteFile(folder_ / c.candidate, kRecorder, c.perms);
-    const LauncherRun run = RunLauncher();
+    const Finished run = RunLauncher();
     EXPECT_EQ(run.exit_status, c.exit_status) << c.name;
     EXPECT_EQ(run.stderr_text, c.message) << c.name;
     if (c.exit_status == 0)
@@ -194,7 +153,7 @@ TEST_F(LauncherTest, ExecFormatErrorIsReportedNotRetried) {
   WriteFile(folder_ / "version.ini", "[Version]\nAppVers=5\n");
   WriteFile(folder_ / "Velmaris5b.exe", "no interpreter line\n", fs::perms(0755));
   AddRecorder("Velmaris5a.exe");
-  const LauncherRun run = RunLauncher();
+  const Finished run = RunLauncher();
   EXPECT_EQ(run.exit_status, 2);
   EXPECT_EQ(run.stderr_text, "Velmaris: Error launching Velmaris main program.\nExec format error\n");
   std::this_thread::sleep_for(std::chrono::milliseconds(200));

@@ -1,0 +1,70 @@
+#include "process_support.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+TemporaryFolder::TemporaryFolder() {
+  char pattern[] = "/tmp/velmaris-test-XXXXXX";
+  path_ = mkdtemp(pattern);
+}
+
+TemporaryFolder::~TemporaryFolder() { fs::remove_all(path_); }
+
+void WriteFile(const fs::path& path, const std::string& content, fs::perms perms) {
+  std::ofstream(path, std::ios::binary) << content;
+  fs::permissions(path, perms);
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string WaitForFile(const fs::path& path) {
+  for (int i = 0; i < 1000 && !fs::exists(path); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return ReadFile(path);
+}
+
+namespace {
+
+std::vector<char*> NullTerminated(const std::vector<std::string>& words) {
+  std::vector<char*> pointers;
+  for (const std::string& word : words) pointers.push_back(const_cast<char*>(word.c_str()));
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+}  // namespace
+
+Finished RunToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                  const fs::path& cwd) {
+  TemporaryFolder scratch;
+  const fs::path stderr_path = scratch.path() / "stderr";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  // Nothing the process leaves running may hold the runner's own output.
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<char*> argv_pointers = NullTerminated(argv);
+  std::vector<char*> environment_pointers = NullTerminated(environment);
+  pid_t pid;
+  const int error = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, argv_pointers.data(),
+                                environment_pointers.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) return {-1, "spawn failed: " + std::to_string(error)};
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(stderr_path)};
+}
