@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text.h"
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -125,26 +127,10 @@ void ProfileReader::DecodeUtf16(unsigned char byte) {
   else TakeCodePoint(unit);
 }
 
-void ProfileReader::TakeCodePoint(char32_t cp) {
-  if (cp < 0x80) {
-    Take(static_cast<char>(cp));
-    return;
-  }
-  char bytes[4];
-  int count;
-  if (cp < 0x800) {
-    bytes[0] = static_cast<char>(0xC0 | (cp >> 6));
-    count = 2;
-  } else if (cp < 0x10000) {
-    bytes[0] = static_cast<char>(0xE0 | (cp >> 12));
-    count = 3;
-  } else {
-    bytes[0] = static_cast<char>(0xF0 | (cp >> 18));
-    count = 4;
-  }
-  for (int i = 1; i < count; ++i)
-    bytes[i] = static_cast<char>(0x80 | ((cp >> (6 * (count - 1 - i))) & 0x3F));
-  for (int i = 0; i < count; ++i) Take(bytes[i]);
+void ProfileReader::TakeCodePoint(char32_t code_point) {
+  std::string bytes;
+  AppendUtf8(bytes, code_point);
+  for (char c : bytes) Take(c);
 }
 
 void ProfileReader::Take(char c) {

@@ -1,0 +1,15 @@
+// Conversion between the core's UTF-8 and the UTF-16 of Windows' wide API.
+// Unpaired surrogates, which Windows allows in file names and command
+// lines, travel as their three-byte forms (WTF-8), so that a round trip
+// gives back the same UTF-16.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+void AppendUtf8(std::string& out, char32_t code_point);
+
+std::string ToUtf8(std::u16string_view text);
+
+// Bytes that form no character become U+FFFD each.
+std::u16string ToUtf16(std::string_view text);
