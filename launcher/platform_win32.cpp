@@ -1,0 +1,139 @@
+// Windows implementation of platform.h, and the process entry point. Text
+// crosses here between the core's UTF-8 and the wide (UTF-16) API.
+#include <windows.h>
+
+#include "command_line.h"
+#include "failure.h"
+#include "file_names.h"
+#include "mdlMain.h"
+#include "platform.h"
+#include "text.h"
+
+namespace {
+
+std::wstring Wide(std::string_view text) {
+  const std::u16string utf16 = ToUtf16(text);
+  return std::wstring(utf16.begin(), utf16.end());
+}
+
+std::string Narrow(std::wstring_view text) {
+  return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+
+[[noreturn]] void ThrowWindowsError(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text(buffer != nullptr ? buffer : L"", length);
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+    text.pop_back();
+  if (text.empty()) text = L"Error " + std::to_wstring(code);
+  throw Failure(Narrow(text));
+}
+
+// DLLs planted beside the launcher (a download folder, say) must not load in
+// its place. Looked up at run time: Windows before 8 may lack the call.
+void RestrictDllSearch() {
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  const FARPROC proc = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+  if (proc != nullptr)
+    reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(proc))(
+        LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+}  // namespace
+
+const char platform::kPathSeparator = '\\';
+
+std::string platform::LauncherFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) ThrowWindowsError(GetLastError());
+    // A full buffer means the path may have been cut.
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return Narrow(std::wstring_view(path).substr(0, path.rfind(L'\\')));
+}
+
+platform::Arguments platform::LauncherArguments() {
+  const std::string command_line = Narrow(GetCommandLineW());
+  const std::string_view text = ArgumentText(command_line);
+  return text.empty() ? Arguments() : Arguments{std::string(text)};
+}
+
+std::string platform::ReadProfileString(const std::string& path, std::string_view section,
+                                        std::string_view key, std::size_t capacity) {
+  std::wstring buffer(capacity, L'\0');
+  const DWORD length =
+      GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), L"", buffer.data(),
+                               static_cast<DWORD>(capacity), Wide(path).c_str());
+  return Narrow(std::wstring_view(buffer).substr(0, length));
+}
+
+std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
+                                                     std::string_view pattern) {
+  // The system lists by the pattern's fixed prefix only: its own "?" rules
+  // differ between systems (Wine has no "?" before "." rule, and short 8.3
+  // names match too), so the shared matcher decides on the long names.
+  const std::string prefix(pattern.substr(0, pattern.find_first_of("?*")));
+  const std::wstring query = Wide(folder + kPathSeparator + prefix + "*");
+  WIN32_FIND_DATAW data;
+  const HANDLE find = FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                       nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return {};
+    ThrowWindowsError(error);
+  }
+  std::vector<std::string> names;
+  constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  do {
+    if ((data.dwFileAttributes & kNotPlain) != 0) continue;
+    std::string name = Narrow(data.cFileName);
+    if (MatchesWildcard(pattern, name)) names.push_back(std::move(name));
+  } while (FindNextFileW(find, &data));
+  const DWORD error = GetLastError();
+  FindClose(find);
+  if (error != ERROR_NO_MORE_FILES) ThrowWindowsError(error);
+  SortNtfs(names);
+  return names;
+}
+
+void platform::StartProgram(const std::string& path, const Arguments& arguments) {
+  const std::wstring application = Wide(path);
+  std::wstring command_line =
+      Wide(StartCommandLine(path, arguments.empty() ? std::string_view() : arguments.front()));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process))
+    ThrowWindowsError(GetLastError());
+  // The launcher ends at once, so the new process would otherwise not be
+  // allowed to take the focus from the window the user last worked in.
+  AllowSetForegroundWindow(process.dwProcessId);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+void platform::Beep() { MessageBeep(MB_OK); }
+
+void platform::ShowMessageBox(const std::string& prompt, unsigned style, const std::string& title) {
+  MessageBoxW(nullptr, Wide(prompt).c_str(), Wide(title).c_str(), style);
+}
+
+void platform::EndProcess(int status) { ExitProcess(static_cast<UINT>(status)); }
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  RestrictDllSearch();
+  mdlMain::Main();
+}
