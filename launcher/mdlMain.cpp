@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "frmIcon.h"
 #include "main_program.h"
 #include "platform.h"
 #include "version_file.h"
@@ -25,6 +26,7 @@ void Main() {
       platform::ShowMessageBox(kNotFoundPrompt, kWarningBox, kTitle);
       status = kNotFound;
     }
+    frmIcon::Unload();
   } catch (const std::exception& failure) {
     // Failures are reported once and never retried; out of memory lands
     // here too, with the runtime's description.

@@ -39,6 +39,12 @@ std::vector<std::string> ListMatchingFiles(const std::string& folder,
 // window and does not wait for it.
 void StartProgram(const std::string& path, const Arguments& arguments);
 
+// The application icon that the executable carries, as the icon form holds
+// it; nullptr where it carries none. Loading it shows no window.
+using IconHandle = void*;
+IconHandle LoadApplicationIcon();
+void FreeApplicationIcon(IconHandle icon);
+
 void Beep();
 
 // Modal box; returns when the user has closed it. Never throws: a box that

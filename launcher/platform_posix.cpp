@@ -136,6 +136,11 @@ void platform::StartProgram(const std::string& path, const Arguments& arguments)
   if (error != 0) ThrowSystemError(error);
 }
 
+// An ELF file carries no icon; desktop files name one instead.
+platform::IconHandle platform::LoadApplicationIcon() { return nullptr; }
+
+void platform::FreeApplicationIcon(IconHandle) {}
+
 void platform::Beep() {
   if (isatty(STDERR_FILENO)) WriteAll(STDERR_FILENO, "\a");
 }

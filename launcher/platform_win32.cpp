@@ -125,6 +125,15 @@ void platform::StartProgram(const std::string& path, const Arguments& arguments)
   CloseHandle(process.hProcess);
 }
 
+platform::IconHandle platform::LoadApplicationIcon() {
+  // Icon group 1, as the shell shows it.
+  return LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
+}
+
+void platform::FreeApplicationIcon(IconHandle icon) {
+  if (icon != nullptr) DestroyIcon(static_cast<HICON>(icon));
+}
+
 void platform::Beep() { MessageBeep(MB_OK); }
 
 void platform::ShowMessageBox(const std::string& prompt, unsigned style, const std::string& title) {

@@ -40,6 +40,15 @@ void platform::StartProgram(const std::string& path, const Arguments& arguments)
   Fake().events.push_back(event);
 }
 
+platform::IconHandle platform::LoadApplicationIcon() {
+  Fake().events.push_back("icon:load");
+  return &Fake();
+}
+
+void platform::FreeApplicationIcon(IconHandle icon) {
+  Fake().events.push_back(icon == &Fake() ? "icon:free" : "icon:free unknown handle");
+}
+
 void platform::Beep() { Fake().events.push_back("beep"); }
 
 void platform::ShowMessageBox(const std::string& prompt, unsigned style, const std::string& title) {

@@ -22,7 +22,7 @@ struct FakePlatform {
   std::optional<std::string> start_error;
 
   // What happened, in order: "beep", "box:<style>:<title>:<prompt>",
-  // "start:<path>|<arg>|<arg>", "end:<status>".
+  // "start:<path>|<arg>|<arg>", "icon:load", "icon:free", "end:<status>".
   std::vector<std::string> events;
   std::vector<std::string> listed_folders;
   std::vector<std::string> listed_patterns;

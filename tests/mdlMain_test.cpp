@@ -30,23 +30,23 @@ const Scenario kScenarios[] = {
     {"starts the last listed match with the arguments",
      "5", {"Velmaris5.exe", "Velmaris6.exe", "Velmaris5b.exe", "Velmaris5.txt"},
      {"a b", "\"q\"", ""}, {}, {},
-     {"start:" + kFolder + "\\Velmaris5b.exe|a b|\"q\"|", "end:0"},
+     {"start:" + kFolder + "\\Velmaris5b.exe|a b|\"q\"|", "icon:load", "icon:free", "end:0"},
      {"Velmaris5????.exe"}},
     {"no arguments are handed on as none",
      "5", {"Velmaris5.exe"}, {}, {}, {},
-     {"start:" + kFolder + "\\Velmaris5.exe", "end:0"},
+     {"start:" + kFolder + "\\Velmaris5.exe", "icon:load", "icon:free", "end:0"},
      {"Velmaris5????.exe"}},
     {"no version.ini means version 0",
      std::nullopt, {"Velmaris0.exe", "Velmaris5.exe"}, {}, {}, {},
-     {"start:" + kFolder + "\\Velmaris0.exe", "end:0"},
+     {"start:" + kFolder + "\\Velmaris0.exe", "icon:load", "icon:free", "end:0"},
      {"Velmaris0????.exe"}},
     {"negative version",
      "-3", {"Velmaris-3x.exe"}, {}, {}, {},
-     {"start:" + kFolder + "\\Velmaris-3x.exe", "end:0"},
+     {"start:" + kFolder + "\\Velmaris-3x.exe", "icon:load", "icon:free", "end:0"},
      {"Velmaris-3????.exe"}},
     {"nothing matches: beep, then one box",
      "5", {"Velmaris6.exe", "Velmaris512345.exe"}, {"x"}, {}, {},
-     {"beep", kNotFoundBox, "end:1"},
+     {"beep", kNotFoundBox, "icon:load", "icon:free", "end:1"},
      {"Velmaris5????.exe"}},
     {"refused start: beep, then the error box with the system's words",
      "5", {"Velmaris5.exe"}, {}, {}, "Access is denied.",
@@ -62,6 +62,7 @@ const Scenario kScenarios[] = {
      {}},
 };
 
+// Only the paths that end in order release the icon form; a failure does not.
 TEST(Main, EveryPathShowsAtMostOneBoxAndEnds) {
   for (const Scenario& s : kScenarios) {
     Fake() = FakePlatform();

@@ -2,12 +2,19 @@
 // exact command lines, beside a stand-in main program that records its own
 // path and command line. Wine's relay trace shows what the launcher asked
 // Windows to beep and show.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "process_support.h"
@@ -108,8 +115,10 @@ class WineLauncherTest : public testing::Test {
     fs::copy_file(kBuild / "tests" / "record_start.exe", folder_ / name);
   }
 
-  // Starts the launcher in `folder` with the command line "path" + `rest`.
-  WindowsRun RunLauncher(const fs::path& folder, const std::string& rest, const fs::path& cwd) {
+  // Starts the launcher in `folder` with the command line "path" + `rest`,
+  // on the X display `display` if one is named (a box then waits for OK).
+  WindowsRun RunLauncher(const fs::path& folder, const std::string& rest, const fs::path& cwd,
+                         const std::string& display = "") {
     const fs::path launcher = Install(folder);
     const std::string command_line = "\"" + WindowsPath(launcher) + "\"" + rest;
     const fs::path request = scratch_.path() / "request";
@@ -120,6 +129,7 @@ class WineLauncherTest : public testing::Test {
     std::vector<std::string> environment{"WINEDEBUG=-all,+relay", "LC_ALL=C.UTF-8"};
     for (const char* name : {"WINEPREFIX", "WINELOADER", "WINESERVER", "HOME", "PATH"})
       if (const char* value = std::getenv(name)) environment.push_back(std::string(name) + "=" + value);
+    if (!display.empty()) environment.push_back("DISPLAY=" + display);
     const Finished run = RunToEnd(
         {WINE_LOADER, (kBuild / "tests" / "spawn_exact.exe").string(), WindowsPath(request)},
         environment, cwd);
@@ -240,6 +250,99 @@ TEST_F(WineLauncherTest, BeepsThenShowsOneWarningBox) {
     EXPECT_EQ(run.events, (std::vector<std::string>{"beep", c.box})) << c.name;
     EXPECT_FALSE(fs::exists(folder_ / "record")) << c.name;
   }
+}
+
+// An X server of the test's own, with a log of the top-level windows that
+// are mapped on it (xev reports each as a MapNotify on the root window).
+class XDisplay {
+ public:
+  XDisplay() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    // The write end is inherited as it is: Xvfb writes its number there.
+    server_ = Start({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp"}, "");
+    close(fds[1]);
+    char buffer[16] = {};
+    const ssize_t n = read(fds[0], buffer, sizeof buffer - 1);  // the number, once it is ready
+    close(fds[0]);
+    if (n <= 0) return;
+    name_ = ":" + std::to_string(std::atoi(buffer));
+    watcher_ = Start({"/usr/bin/xev", "-display", name_, "-root", "-event", "substructure"},
+                     log_.path() / "events");
+    // xev reports nothing until it has selected the events.
+    for (int i = 0; i < 500 && ReadFile(log_.path() / "events").find("Outer window") == std::string::npos; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ~XDisplay() {
+    for (pid_t pid : {watcher_, server_}) {
+      if (pid <= 0) continue;
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  const std::string& name() const { return name_; }
+  int MappedWindows() const {
+    const std::string events = ReadFile(log_.path() / "events");
+    int count = 0;
+    for (std::size_t at = 0; (at = events.find("MapNotify event", at)) != std::string::npos; ++at) ++count;
+    return count;
+  }
+
+  // Presses Return in the first visible window titled "Velmaris", once one
+  // shows; runs alongside until Wait().
+  pid_t CloseBoxWhenShown() const {
+    return Start({"/usr/bin/xdotool", "search", "--sync", "--onlyvisible", "--name", "^Velmaris$",
+                  "key", "--window", "%1", "Return"}, "");
+  }
+
+ private:
+  // Output to `log`, or nowhere.
+  pid_t Start(const std::vector<std::string>& argv, const fs::path& log) const {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, log.empty() ? "/dev/null" : log.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> pointers;
+    for (const std::string& word : argv) pointers.push_back(const_cast<char*>(word.c_str()));
+    pointers.push_back(nullptr);
+    const std::string display = "DISPLAY=" + name_;
+    char* environment[] = {const_cast<char*>(display.c_str()), nullptr};
+    pid_t pid = -1;
+    posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, pointers.data(), environment);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+  }
+
+  TemporaryFolder log_;
+  std::string name_;
+  pid_t server_ = -1;
+  pid_t watcher_ = -1;
+};
+
+TEST_F(WineLauncherTest, ShowsNoWindowOfItsOwnOnADisplay) {
+  XDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  WriteFile(folder_ / "version.ini", "[Version]\r\nAppVers=5\r\n");
+  AddMainProgram("Velmaris5.exe");
+  const WindowsRun started = RunLauncher(folder_, " x", scratch_.path(), display.name());
+  EXPECT_EQ(started.exit_status, 0);
+  EXPECT_EQ(started.events, std::vector<std::string>());
+  EXPECT_EQ(StartedProgram(folder_).module, WindowsPath(folder_ / "Velmaris5.exe"));
+
+  // The same display does show the box for a missing main program. Events
+  // arrive in order, so once the box's window is logged, any window of the
+  // run before would be too.
+  fs::remove(folder_ / "Velmaris5.exe");
+  const pid_t closer = display.CloseBoxWhenShown();
+  const WindowsRun not_found = RunLauncher(folder_, " x", scratch_.path(), display.name());
+  kill(closer, SIGTERM);
+  waitpid(closer, nullptr, 0);
+  EXPECT_EQ(not_found.exit_status, 1);
+  EXPECT_EQ(not_found.events,
+            (std::vector<std::string>{"beep", "box:48:Velmaris:Velmaris main program not found"}));
+  EXPECT_EQ(display.MappedWindows(), 1) << "the box, and nothing of the run that started a program";
 }
 
 }  // namespace
