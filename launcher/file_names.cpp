@@ -7,11 +7,13 @@ namespace {
 
 char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// Length in bytes of the UTF-8 character that starts at name[i]. Stray
-// continuation bytes count as characters of their own.
+// Length in bytes of the UTF-8 character that starts at name[i]. A byte
+// that starts no sequence (ASCII, or a stray continuation) is one character.
 std::size_t CharLength(std::string_view name, std::size_t i) {
   std::size_t end = i + 1;
-  while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) ++end;
+  if (static_cast<unsigned char>(name[i]) >= 0xC0)
+    while (end < name.size() && end - i < 4 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+      ++end;
   return end - i;
 }
 
