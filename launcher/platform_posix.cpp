@@ -25,9 +25,13 @@ char** g_argv;
 
 [[noreturn]] void ThrowSystemError(int error) { throw Failure(std::strerror(error)); }
 
-bool IsRegularFile(int dir_fd, const char* name) {
+// Regular after following symbolic links. Most file systems tell the type
+// with the name, so only links and unknown types cost a stat.
+bool IsRegularFile(int dir_fd, const dirent& entry) {
+  if (entry.d_type == DT_REG) return true;
+  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return false;
   struct stat st;
-  return fstatat(dir_fd, name, &st, 0) == 0 && S_ISREG(st.st_mode);
+  return fstatat(dir_fd, entry.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
 }
 
 void WriteAll(int fd, std::string_view text) {
@@ -115,7 +119,7 @@ std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
     const dirent* entry = readdir(dir);
     if (entry == nullptr) break;
     // The name is checked first: a large folder of other files costs no stat.
-    if (MatchesWildcard(pattern, entry->d_name) && IsRegularFile(dirfd(dir), entry->d_name))
+    if (MatchesWildcard(pattern, entry->d_name) && IsRegularFile(dirfd(dir), *entry))
       names.emplace_back(entry->d_name);
   }
   const int error = errno;

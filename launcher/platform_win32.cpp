@@ -2,6 +2,8 @@
 // crosses here between the core's UTF-8 and the wide (UTF-16) API.
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "command_line.h"
 #include "failure.h"
 #include "file_names.h"
@@ -29,7 +31,7 @@ std::string Narrow(std::wstring_view text) {
   LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
     text.pop_back();
-  if (text.empty()) text = L"Error " + std::to_wstring(code);
+  if (text.empty()) throw Failure("Error " + std::to_string(code));
   throw Failure(Narrow(text));
 }
 
@@ -146,3 +148,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   RestrictDllSearch();
   mdlMain::Main();
 }
+
+// Main catches every exception, so no exception ever reaches the runtime's
+// terminate handler. Its verbose default would link a 46 KB demangler to
+// print a message nobody sees from a GUI program; this one just aborts.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
