@@ -1,8 +1,18 @@
 // Runs the real launcher, copied into temporary folders beside real
 // "version.ini" files and main programs that record how they were started.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -31,7 +41,7 @@ class LauncherTest : public testing::Test {
 
   fs::path Install(const fs::path& folder) {
     fs::create_directories(folder);
-    fs::copy_file(LAUNCHER_PATH, folder / "VelmarisLaunch");
+    fs::copy_file(LAUNCHER_PATH, folder / "VelmarisLaunch", fs::copy_options::overwrite_existing);
     return folder / "VelmarisLaunch";
   }
 
@@ -47,6 +57,18 @@ class LauncherTest : public testing::Test {
 
   Finished RunLauncher(const std::vector<std::string>& arguments = {}) {
     return RunLauncher(Install(folder_), arguments, root_);
+  }
+
+  // Permission checks do not bite for root, so such runs go through setpriv
+  // as nobody; no value where that cannot be had.
+  std::optional<Finished> RunLauncherUnprivileged() {
+    std::vector<std::string> argv{Install(folder_).string()};
+    if (geteuid() == 0) {
+      if (!fs::exists("/usr/bin/setpriv")) return std::nullopt;
+      argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+      fs::permissions(root_, fs::perms(0755));
+    }
+    return RunToEnd(argv, {"PATH=/usr/bin:/bin"}, "/");
   }
 
   // The argv the started main program recorded; the launcher does not wait
@@ -158,6 +180,137 @@ TEST_F(LauncherTest, ExecFormatErrorIsReportedNotRetried) {
   EXPECT_EQ(run.stderr_text, "Velmaris: Error launching Velmaris main program.\nExec format error\n");
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_FALSE(fs::exists(folder_ / "record"));
+}
+
+TEST_F(LauncherTest, HostileVersionIniGivesTheDocumentedResult) {
+  std::string noise(64 * 1024, '\0');
+  std::mt19937 random(7);
+  for (char& c : noise) c = static_cast<char>(random());
+  const std::string utf16_broken =
+      "\xFF\xFE[\0V\0e\0r\0s\0i\0o\0n\0]\0\n\0A\0p\0p\0V\0e\0r\0s\0=\0" "7\0\x00\xD8"s;
+  const struct {
+    const char* name;
+    std::string version_ini;  // "" for a directory in its place
+    std::string started;      // "" when nothing may start
+    std::string message;
+  } cases[] = {
+      {"a directory in its place", "", "Velmaris0.exe", ""},
+      {"binary noise, then the section", "x" + noise + "\n[Version]\nAppVers=5\n", "Velmaris5.exe", ""},
+      {"NUL bytes end the value", "[Version]\nAppVers=\0 5\n"s, "Velmaris0.exe", ""},
+      {"10,000 digits: the first 99 count", "[Version]\nAppVers=" + std::string(9999, '0') + "7",
+       "Velmaris0.exe", ""},
+      {"10,000 digits overflow", "[Version]\nAppVers=1" + std::string(9999, '0'), "",
+       "Velmaris: Error launching Velmaris main program.\nOverflow\n"},
+      {"UTF-16 with a broken surrogate", utf16_broken, "Velmaris7.exe", ""},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(folder_);
+    fs::create_directory(folder_);
+    for (const char* name : {"Velmaris0.exe", "Velmaris5.exe", "Velmaris7.exe"}) AddRecorder(name);
+    if (c.version_ini.empty()) fs::create_directory(folder_ / "version.ini");
+    else WriteFile(folder_ / "version.ini", c.version_ini);
+    const Finished run = RunLauncher();
+    EXPECT_EQ(run.exit_status, c.started.empty() ? 2 : 0) << c.name;
+    EXPECT_EQ(run.stderr_text, c.message) << c.name;
+    if (!c.started.empty()) {
+      EXPECT_EQ(StartedArgv(folder_), std::vector<std::string>{(folder_ / c.started).string()}) << c.name;
+    }
+  }
+}
+
+TEST_F(LauncherTest, AGigabyteLineIsReadInBoundedMemory) {
+  // Sparse: a line of 1 GiB of NUL bytes costs no disk, only reading.
+  const fs::path ini = folder_ / "version.ini";
+  const std::string tail = "\n[Version]\nAppVers=5\n";
+  WriteFile(ini, "");
+  fs::resize_file(ini, std::uintmax_t{1} << 30);
+  std::ofstream(ini, std::ios::binary | std::ios::in | std::ios::ate) << tail;
+  AddRecorder("Velmaris5.exe");
+  const Finished run = RunLauncher();
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(StartedArgv(folder_), std::vector<std::string>{(folder_ / "Velmaris5.exe").string()});
+  EXPECT_LT(run.peak_memory_kib, 64 * 1024) << "peak memory in KiB";
+}
+
+TEST_F(LauncherTest, AVersionIniThatChangesWhileItRunsNeverBreaksIt) {
+  for (const char* name : {"Velmaris0.exe", "Velmaris5.exe"})
+    WriteFile(folder_ / name, "#!/bin/sh\n", fs::perms(0755));
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    const fs::path ini = folder_ / "version.ini", temporary = folder_ / "version.tmp";
+    while (!done) {
+      WriteFile(temporary, "[Version]\nAppVers=5\n");
+      fs::rename(temporary, ini);
+      fs::remove(ini);
+      std::ofstream(ini) << "[Version]\nApp";  // written in place, seen half done
+    }
+  });
+  for (int i = 0; i < 40; ++i) {
+    const Finished run = RunLauncher();
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.stderr_text, "");
+    fs::remove(folder_ / "VelmarisLaunch");
+  }
+  done = true;
+  writer.join();
+}
+
+TEST_F(LauncherTest, HostileFolderEntriesArePassedOverOrStartedIntact) {
+  WriteFile(folder_ / "version.ini", "[Version]\nAppVers=5\n");
+  AddRecorder("Velmaris5a\nb.exe");
+  // Greater names that are no regular files, and a name too long to match.
+  ASSERT_EQ(mkfifo((folder_ / "Velmaris5~.exe").c_str(), 0644), 0);
+  const std::string socket_path = (folder_ / "Velmaris5~~.exe").string();
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socket_path.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  fs::create_symlink("Velmaris5~~~.exe", folder_ / "Velmaris5~~~.exe");
+  AddRecorder("Velmaris5" + std::string(242, '~') + ".exe");  // 255 bytes
+
+  EXPECT_EQ(RunLauncher().exit_status, 0);
+  EXPECT_EQ(StartedArgv(folder_), std::vector<std::string>{(folder_ / "Velmaris5a\nb.exe").string()});
+
+  // Invalid UTF-8 is a name like any other, and this one is the greatest.
+  fs::remove(folder_ / "record");
+  AddRecorder("Velmaris5\xFF\xFE.exe");
+  EXPECT_EQ(RunLauncher().exit_status, 0);
+  EXPECT_EQ(StartedArgv(folder_), std::vector<std::string>{(folder_ / "Velmaris5\xFF\xFE.exe").string()});
+  close(sock);
+}
+
+TEST_F(LauncherTest, WhatItMayNotReadAsAnUnprivilegedUser) {
+  AddRecorder("Velmaris0.exe");
+  AddRecorder("Velmaris5.exe");
+  WriteFile(folder_ / "version.ini", "[Version]\nAppVers=5\n", fs::perms::none);
+  fs::permissions(folder_, fs::perms(0777));  // the recorder writes there
+  const std::optional<Finished> unreadable_ini = RunLauncherUnprivileged();
+  if (!unreadable_ini) GTEST_SKIP() << "running as root and no setpriv to drop the privileges";
+  EXPECT_EQ(unreadable_ini->exit_status, 0) << unreadable_ini->stderr_text;
+  EXPECT_EQ(StartedArgv(folder_), std::vector<std::string>{(folder_ / "Velmaris0.exe").string()});
+
+  fs::remove(folder_ / "record");
+  fs::permissions(folder_ / "version.ini", fs::perms(0644));
+  fs::permissions(folder_, fs::perms(0333));  // may be entered, not listed
+  const std::optional<Finished> unlistable = RunLauncherUnprivileged();
+  fs::permissions(folder_, fs::perms(0755));
+  EXPECT_EQ(unlistable->exit_status, 2);
+  EXPECT_EQ(unlistable->stderr_text, "Velmaris: Error launching Velmaris main program.\nPermission denied\n");
+  EXPECT_FALSE(fs::exists(folder_ / "record"));
+}
+
+TEST_F(LauncherTest, ThousandsOfArgumentsAndALongOneArriveIntact) {
+  WriteFile(folder_ / "version.ini", "[Version]\nAppVers=5\n");
+  AddRecorder("Velmaris5.exe");
+  std::vector<std::string> arguments;
+  for (int i = 0; i < 5000; ++i) arguments.push_back("argument " + std::to_string(i));
+  arguments.push_back(std::string(100000, 'x'));
+  const Finished run = RunLauncher(arguments);
+  EXPECT_EQ(run.exit_status, 0) << run.stderr_text;
+  std::vector<std::string> expected{(folder_ / "Velmaris5.exe").string()};
+  expected.insert(expected.end(), arguments.begin(), arguments.end());
+  EXPECT_EQ(StartedArgv(folder_), expected);
 }
 
 }  // namespace

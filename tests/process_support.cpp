@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -65,6 +66,7 @@ Finished RunToEnd(const std::vector<std::string>& argv, const std::vector<std::s
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) return {-1, "spawn failed: " + std::to_string(error)};
   int status = 0;
-  waitpid(pid, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(stderr_path)};
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(stderr_path), usage.ru_maxrss};
 }

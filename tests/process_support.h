@@ -31,6 +31,7 @@ std::string WaitForFile(const fs::path& path);
 struct Finished {
   int exit_status;  // -1 when the process did not exit normally
   std::string stderr_text;
+  long peak_memory_kib = 0;  // the largest resident set it had
 };
 
 // Runs argv[0] (no PATH search) in `cwd` with `environment` and waits for it.

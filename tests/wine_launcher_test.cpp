@@ -164,6 +164,9 @@ TEST_F(WineLauncherTest, HandsOnTheArgumentTextExactly) {
       {"\tx", "x"},
       {" \t \"a  b\"\t\"\" c\\\"d \\\\\"e f\"  ", "\"a  b\"\t\"\" c\\\"d \\\\\"e f\"  "},
       {" \xC3\xA9t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", "\xC3\xA9t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC"},
+      // Near Windows' limit of 32,767 characters; the main program's line is
+      // no longer than the launcher's, its name being shorter.
+      {" " + std::string(32000, 'x'), std::string(32000, 'x')},
   };
   WriteFile(folder_ / "version.ini", "[Version]\r\nAppVers=5\r\n");
   AddMainProgram("Velmaris5.exe");
@@ -281,10 +284,16 @@ class XDisplay {
     }
   }
   const std::string& name() const { return name_; }
-  int MappedWindows() const {
-    const std::string events = ReadFile(log_.path() / "events");
+  // Waits a while for xev to report `expected` windows, which it does a
+  // moment after they show; gives the number it reported.
+  int MappedWindows(int expected) const {
     int count = 0;
-    for (std::size_t at = 0; (at = events.find("MapNotify event", at)) != std::string::npos; ++at) ++count;
+    for (int i = 0; i < 500 && count < expected; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      const std::string events = ReadFile(log_.path() / "events");
+      count = 0;
+      for (std::size_t at = 0; (at = events.find("MapNotify event", at)) != std::string::npos; ++at) ++count;
+    }
     return count;
   }
 
@@ -342,7 +351,7 @@ TEST_F(WineLauncherTest, ShowsNoWindowOfItsOwnOnADisplay) {
   EXPECT_EQ(not_found.exit_status, 1);
   EXPECT_EQ(not_found.events,
             (std::vector<std::string>{"beep", "box:48:Velmaris:Velmaris main program not found"}));
-  EXPECT_EQ(display.MappedWindows(), 1) << "the box, and nothing of the run that started a program";
+  EXPECT_EQ(display.MappedWindows(1), 1) << "the box, and nothing of the run that started a program";
 }
 
 }  // namespace
