@@ -1,6 +1,7 @@
 #include "profile.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text.h"
 
@@ -22,6 +23,18 @@ std::string FirstCharacters(const std::string& text, std::size_t count) {
 }
 
 constexpr char32_t kReplacement = 0xFFFD;
+
+// Where the line that runs on at `from` ends: its first CR or LF, or npos.
+// memchr rather than a loop: a line may be a gigabyte long.
+std::size_t LineEnd(std::string_view text, std::size_t from) {
+  const char* begin = text.data() + from;
+  const std::size_t size = text.size() - from;
+  const char* lf = static_cast<const char*>(std::memchr(begin, '\n', size));
+  const std::size_t until = lf != nullptr ? static_cast<std::size_t>(lf - begin) : size;
+  const char* cr = static_cast<const char*>(std::memchr(begin, '\r', until));
+  if (cr != nullptr) return from + static_cast<std::size_t>(cr - begin);
+  return lf != nullptr ? from + until : std::string_view::npos;
+}
 
 }  // namespace
 
@@ -68,19 +81,24 @@ ProfileReader::ProfileReader(std::string_view section, std::string_view key, std
       value_(1 + 4 * (capacity > 0 ? capacity - 1 : 0)) {}
 
 void ProfileReader::Feed(std::string_view bytes) {
-  for (char c : bytes) {
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
     if (Done()) return;
     switch (encoding_) {
       case Encoding::kUndecided:
-        head_ += c;
+        head_ += bytes[i];
         if (head_.size() == 3) DecideEncoding();
         break;
       case Encoding::kBytes:
-        Take(c);
+        // The rest of a line that defines nothing is passed over in one step.
+        if (state_ == State::kSkipLine) {
+          i = LineEnd(bytes, i);
+          if (i == std::string_view::npos) return;
+        }
+        Take(bytes[i]);
         break;
       case Encoding::kUtf16Le:
       case Encoding::kUtf16Be:
-        DecodeUtf16(static_cast<unsigned char>(c));
+        DecodeUtf16(static_cast<unsigned char>(bytes[i]));
         break;
     }
   }
@@ -156,8 +174,14 @@ void ProfileReader::Take(char c) {
       else name_.Add(c);
       return;
     case State::kKey:
-      if (c == '=') EndKey();
-      else name_.Add(c);
+      if (c == '=') {
+        EndKey();
+      } else {
+        name_.Add(c);
+        // Longer than the key already: whatever follows, the line defines
+        // nothing the reader looks for.
+        if (name_.length() > key_.size()) state_ = State::kSkipLine;
+      }
       return;
     case State::kValue:
       if (c == '\0') state_ = State::kDone;
