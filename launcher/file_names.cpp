@@ -44,17 +44,30 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
   return n == name.size();
 }
 
-bool NtfsNameLess(std::string_view a, std::string_view b) {
-  // Byte order of UTF-8 is code point order.
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
-  });
+namespace {
+
+// Negative, zero or positive as a comes before, with or after b, in one pass.
+int CompareNtfs(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    if (a[i] == b[i]) continue;
+    // Byte order of UTF-8 is code point order.
+    const int x = static_cast<unsigned char>(FoldCase(a[i]));
+    const int y = static_cast<unsigned char>(FoldCase(b[i]));
+    if (x != y) return x - y;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
+
+}  // namespace
+
+bool NtfsNameLess(std::string_view a, std::string_view b) { return CompareNtfs(a, b) < 0; }
 
 void SortNtfs(std::vector<std::string>& names) {
   // POSIX folders can hold names that differ only in case, which NTFS order
   // calls equal; the byte order breaks the tie so the choice is stable.
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return NtfsNameLess(a, b) || (!NtfsNameLess(b, a) && a < b);
+    const int order = CompareNtfs(a, b);
+    return order != 0 ? order < 0 : a < b;
   });
 }
