@@ -1,0 +1,73 @@
+"""Turns bench/run's hyperfine results into the table of bench/RESULTS.md.
+
+    report.py WORK_FOLDER WINDOWS_EXE
+"""
+import json
+import os
+import platform
+import sys
+
+import pefile
+
+work, exe = sys.argv[1:]
+
+
+def times(name):
+    """(mean, stddev) in ms of each command of one hyperfine run, in order."""
+    with open(os.path.join(work, name + ".json")) as f:
+        return [(r["mean"] * 1000, r["stddev"] * 1000) for r in json.load(f)["results"]]
+
+
+def cpu():
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                return line.split(":", 1)[1].strip()
+    return platform.processor()
+
+
+def verdict(value, goal):
+    return "met" if value <= goal else f"missed by {value / goal:.2f}x"
+
+
+print("# Benchmark results\n")
+print(f"Machine: {cpu()}, {os.cpu_count()} cores, Linux {platform.release()}. "
+      "Made by `bench/run`; each figure is the mean of hyperfine's runs, ± its standard "
+      "deviation, in milliseconds. Compare ratios between runs, not times.\n")
+
+(launcher, launcher_sd), (baseline, baseline_sd) = times("startup")
+ratio = launcher / baseline
+print("## Start-up overhead\n")
+print("| command | time (ms) |\n|---|---|")
+print(f"| launcher: read version.ini, pick of 3 candidates, start it | {launcher:.3f} ± {launcher_sd:.3f} |")
+print(f"| baseline: static C posix_spawn of the same program | {baseline:.3f} ± {baseline_sd:.3f} |")
+print(f"\nRatio {ratio:.3f} (goal 1.10: {verdict(ratio, 1.10)}).\n")
+
+empty = times("empty")[0][0]
+base_launcher = times("files0")[0][0]
+print("## Large folders\n")
+print("Extra cost is the time over the same program's run on a folder without "
+      "the extra files (the baseline's: over an empty folder).\n")
+print("| folder | launcher (ms) | extra | baseline: read entries (ms) | extra | ratio of extras | "
+      "launcher extra per 1,000 files (ms) |")
+print("|---|---|---|---|---|---|---|")
+for name, label, count in [("files1000", "1,000 other files", 1000),
+                           ("files10000", "10,000 other files", 10000),
+                           ("files100000", "100,000 other files", 100000),
+                           ("candidates1000", "1,000 matching candidates", 1000)]:
+    (l, l_sd), (b, b_sd) = times(name)
+    extra_l, extra_b = l - base_launcher, b - empty
+    ratio = extra_l / extra_b if extra_b > 0 else float("inf")
+    print(f"| {label} | {l:.3f} ± {l_sd:.3f} | {extra_l:.3f} | {b:.3f} ± {b_sd:.3f} | {extra_b:.3f} | "
+          f"{ratio:.2f} ({verdict(ratio, 1.3)}) | {extra_l / count * 1000:.4f} |")
+
+pe = pefile.PE(exe)
+size = os.path.getsize(exe)
+dlls = sorted(entry.dll.decode() for entry in pe.DIRECTORY_ENTRY_IMPORT)
+print("\n## Windows executable\n")
+print("| file | size | imports |\n|---|---|---|")
+print(f"| {os.path.basename(exe)} (i686) | {size:,} bytes ({size / 1024:.0f} KiB; goal 128 KiB: "
+      f"{verdict(size, 128 * 1024)}) | {', '.join(dlls)} |")
+
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "analysis.md")) as analysis:
+    print(analysis.read(), end="")
