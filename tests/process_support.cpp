@@ -47,24 +47,30 @@ std::vector<char*> NullTerminated(const std::vector<std::string>& words) {
 
 }  // namespace
 
-Finished RunToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-                  const fs::path& cwd) {
-  TemporaryFolder scratch;
-  const fs::path stderr_path = scratch.path() / "stderr";
+int StartProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                 const fs::path& cwd, const fs::path& output, const fs::path& errors) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-  // Nothing the process leaves running may hold the runner's own output.
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int flags = O_WRONLY | O_CREAT | O_TRUNC;
+  posix_spawn_file_actions_addopen(&actions, 1, output.empty() ? "/dev/null" : output.c_str(), flags, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errors.empty() ? "/dev/null" : errors.c_str(), flags, 0644);
   std::vector<char*> argv_pointers = NullTerminated(argv);
   std::vector<char*> environment_pointers = NullTerminated(environment);
   pid_t pid;
   const int error = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, argv_pointers.data(),
                                 environment_pointers.data());
   posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) return {-1, "spawn failed: " + std::to_string(error)};
+  return error == 0 ? pid : -1;
+}
+
+Finished RunToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                  const fs::path& cwd) {
+  TemporaryFolder scratch;
+  const fs::path stderr_path = scratch.path() / "stderr";
+  const pid_t pid = StartProcess(argv, environment, cwd, {}, stderr_path);
+  if (pid < 0) return {-1, "cannot start " + argv[0]};
   int status = 0;
   struct rusage usage {};
   wait4(pid, &status, 0, &usage);

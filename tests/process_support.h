@@ -34,6 +34,13 @@ struct Finished {
   long peak_memory_kib = 0;  // the largest resident set it had
 };
 
-// Runs argv[0] (no PATH search) in `cwd` with `environment` and waits for it.
+// Starts argv[0] (no PATH search) in `cwd` with `environment`, reading
+// /dev/null and writing its output and errors to the files named, or
+// nowhere; -1 when it cannot start. Nothing it leaves running can hold the
+// test runner's own output open.
+int StartProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                 const fs::path& cwd, const fs::path& output = {}, const fs::path& errors = {});
+
+// Runs argv[0] as StartProcess does and waits for it.
 Finished RunToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                   const fs::path& cwd);

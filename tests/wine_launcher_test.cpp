@@ -2,9 +2,7 @@
 // exact command lines, beside a stand-in main program that records its own
 // path and command line. Wine's relay trace shows what the launcher asked
 // Windows to beep and show.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -263,7 +261,7 @@ class XDisplay {
     int fds[2];
     if (pipe(fds) != 0) return;
     // The write end is inherited as it is: Xvfb writes its number there.
-    server_ = Start({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp"}, "");
+    server_ = Start({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp"});
     close(fds[1]);
     char buffer[16] = {};
     const ssize_t n = read(fds[0], buffer, sizeof buffer - 1);  // the number, once it is ready
@@ -298,30 +296,15 @@ class XDisplay {
   }
 
   // Presses Return in the first visible window titled "Velmaris", once one
-  // shows; runs alongside until Wait().
+  // shows; runs alongside.
   pid_t CloseBoxWhenShown() const {
     return Start({"/usr/bin/xdotool", "search", "--sync", "--onlyvisible", "--name", "^Velmaris$",
-                  "key", "--window", "%1", "Return"}, "");
+                  "key", "--window", "%1", "Return"});
   }
 
  private:
-  // Output to `log`, or nowhere.
-  pid_t Start(const std::vector<std::string>& argv, const fs::path& log) const {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.empty() ? "/dev/null" : log.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> pointers;
-    for (const std::string& word : argv) pointers.push_back(const_cast<char*>(word.c_str()));
-    pointers.push_back(nullptr);
-    const std::string display = "DISPLAY=" + name_;
-    char* environment[] = {const_cast<char*>(display.c_str()), nullptr};
-    pid_t pid = -1;
-    posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, pointers.data(), environment);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+  pid_t Start(const std::vector<std::string>& argv, const fs::path& output = {}) const {
+    return StartProcess(argv, {"DISPLAY=" + name_}, "/", output);
   }
 
   TemporaryFolder log_;
