@@ -7,27 +7,40 @@ constexpr char32_t kReplacement = 0xFFFD;
 bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-// Decodes the character at text[i], advancing i; U+FFFD and one byte on
-// anything malformed (overlong forms, stray or missing continuations).
-char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
-  const unsigned char lead = static_cast<unsigned char>(text[i]);
-  int length;
+struct Decoded {
   char32_t code_point;
-  if (lead < 0x80) return ++i, lead;
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2, code_point = lead & 0x1F;
-  else if (lead >= 0xE0 && lead <= 0xEF) length = 3, code_point = lead & 0x0F;
-  else if (lead >= 0xF0 && lead <= 0xF4) length = 4, code_point = lead & 0x07;
-  else return ++i, kReplacement;
-  if (i + length > text.size()) return ++i, kReplacement;
-  for (int k = 1; k < length; ++k) {
+  std::size_t length;
+};
+
+// The character at text[i]; U+FFFD for one byte on anything malformed
+// (overlong forms, stray or missing continuations, past U+10FFFF).
+Decoded DecodeUtf8(std::string_view text, std::size_t i) {
+  constexpr Decoded kMalformed{kReplacement, 1};
+  const unsigned char lead = static_cast<unsigned char>(text[i]);
+  if (lead < 0x80) return {lead, 1};
+  std::size_t length;
+  char32_t code_point;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code_point = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code_point = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code_point = lead & 0x07;
+  } else {
+    return kMalformed;
+  }
+  if (i + length > text.size()) return kMalformed;
+  for (std::size_t k = 1; k < length; ++k) {
     const unsigned char next = static_cast<unsigned char>(text[i + k]);
-    if ((next & 0xC0) != 0x80) return ++i, kReplacement;
+    if ((next & 0xC0) != 0x80) return kMalformed;
     code_point = (code_point << 6) | (next & 0x3F);
   }
   static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code_point < kSmallest[length] || code_point > 0x10FFFF) return ++i, kReplacement;
-  i += length;
-  return code_point;
+  if (code_point < kSmallest[length] || code_point > 0x10FFFF) return kMalformed;
+  return {code_point, length};
 }
 
 }  // namespace
@@ -69,7 +82,8 @@ std::u16string ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    const char32_t cp = DecodeUtf8(text, i);
+    const auto [cp, length] = DecodeUtf8(text, i);
+    i += length;
     if (cp < 0x10000) {
       out += static_cast<char16_t>(cp);
     } else {
