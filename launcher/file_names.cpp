@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 
-namespace {
+#include "text.h"
 
-char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+namespace {
 
 // Length in bytes of the UTF-8 character that starts at name[i]. A byte
 // that starts no sequence (ASCII, or a stray continuation) is one character.

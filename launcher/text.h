@@ -7,6 +7,10 @@
 #include <string>
 #include <string_view>
 
+// Letters a to z as A to Z, every other byte as it is: how Windows compares
+// the names this launcher deals in (sections, keys, file names).
+inline char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 void AppendUtf8(std::string& out, char32_t code_point);
 
 std::string ToUtf8(std::u16string_view text);
