@@ -16,25 +16,22 @@ platform::Arguments platform::LauncherArguments() { return Fake().arguments; }
 
 std::string platform::ReadProfileString(const std::string& path, std::string_view section,
                                         std::string_view key, std::size_t capacity) {
-  const auto it = Fake().profile_values.find(path);
-  if (it == Fake().profile_values.end() || section != "Version" || key != "AppVers") return "";
-  return it->second.substr(0, capacity - 1);
+  const bool found = Fake().app_vers && path == Fake().launcher_folder + "\\version.ini" &&
+                     section == "Version" && key == "AppVers";
+  return found ? Fake().app_vers->substr(0, capacity - 1) : "";
 }
 
-std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
-                                                     std::string_view pattern) {
-  FakePlatform& fake = Fake();
-  fake.listed_folders.push_back(folder);
-  fake.listed_patterns.emplace_back(pattern);
-  if (fake.listing_error) throw Failure(*fake.listing_error);
+std::vector<std::string> platform::ListMatchingFiles(const std::string& folder, std::string_view pattern) {
+  Fake().events.push_back("list:" + folder + "|" + std::string(pattern));
+  if (!Fake().listing_error.empty()) throw Failure(Fake().listing_error);
   std::vector<std::string> names;
-  for (const std::string& name : fake.files)
-    if (MatchesWildcard(pattern, name)) names.push_back(name);
+  for (const std::string& name : Fake().files)
+    if (folder == Fake().launcher_folder && MatchesWildcard(pattern, name)) names.push_back(name);
   return names;
 }
 
 void platform::StartProgram(const std::string& path, const Arguments& arguments) {
-  if (Fake().start_error) throw Failure(*Fake().start_error);
+  if (!Fake().start_error.empty()) throw Failure(Fake().start_error);
   std::string event = "start:" + path;
   for (const std::string& argument : arguments) event += "|" + argument;
   Fake().events.push_back(event);
@@ -57,5 +54,5 @@ void platform::ShowMessageBox(const std::string& prompt, unsigned style, const s
 
 void platform::EndProcess(int status) {
   Fake().events.push_back("end:" + std::to_string(status));
-  throw ProcessEnded{status};
+  throw ProcessEnded{};
 }

@@ -2,30 +2,23 @@
 // process throws ProcessEnded, which unwinds back to the test.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform.h"
 
-struct ProcessEnded {
-  int status;
-};
+struct ProcessEnded {};
 
 struct FakePlatform {
-  std::string launcher_folder = "C:/Apps/Velmaris";
+  std::string launcher_folder = "C:\\Program Files\\Velmaris";
   platform::Arguments arguments;
-  std::map<std::string, std::string> profile_values;  // path -> AppVers value
-  std::vector<std::string> files;                     // the folder's listing order
-  std::optional<std::string> listing_error;
-  std::optional<std::string> start_error;
-
-  // What happened, in order: "beep", "box:<style>:<title>:<prompt>",
+  std::optional<std::string> app_vers;  // in <launcher folder>\version.ini
+  std::vector<std::string> files;       // in the launcher folder, in listing order
+  std::string listing_error, start_error;
+  // In order: "beep", "box:<style>:<title>:<prompt>", "list:<folder>|<pattern>",
   // "start:<path>|<arg>|<arg>", "icon:load", "icon:free", "end:<status>".
   std::vector<std::string> events;
-  std::vector<std::string> listed_folders;
-  std::vector<std::string> listed_patterns;
 };
 
 // The fake the platform functions use; reset before each test.

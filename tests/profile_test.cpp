@@ -71,14 +71,6 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
   for (const auto& c : kCases) EXPECT_EQ(Read(c.file), c.value) << "file: " << c.file;
 }
 
-TEST(ReadProfileValue, ChunkBoundariesDoNotMatter) {
-  for (const auto& c : kCases) {
-    ProfileReader reader("Version", "AppVers", 100);
-    for (char byte : c.file) reader.Feed(std::string_view(&byte, 1));
-    EXPECT_EQ(reader.Value(), c.value) << "file: " << c.file;
-  }
-}
-
 TEST(ReadProfileValue, KeepsCapacityMinusOneCharacters) {
   const std::string e_acute = "\xC3\xA9";
   std::string hundred, ninety_nine;

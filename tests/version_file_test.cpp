@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "failure.h"
-#include "fake_platform.h"
 
 namespace {
 
@@ -27,21 +25,12 @@ TEST(ReadNumber, ReadsTheLongestLeadingNumber) {
       {"&H10000", 65536}, {"&HFFFFFFFF", -1}, {"&H0000000000FFFF", -1},
       {"&H1G", 1},      {"&O8", 0},        {"&H", 0},         {"&X1", 0},
       {"-&H5", 0},      {std::string(10000, '0') + "7", 7},
-      {"0." + std::string(10000, '0') + "1", 0},
+      {"0." + std::string(10000, '0') + "1", 0}, {"12e1", 120}, {"1e12", 1e12},
   };
   for (const auto& c : cases) EXPECT_EQ(ReadNumber(c.text), c.expected) << "text: " << c.text;
-}
-
-TEST(ReadNumber, OverflowsBeyondADoubleOrThirtyTwoBits) {
-  for (const std::string& text : std::vector<std::string>{"1e400", "-1D309", "&H100000000", "&O40000000000",
-                                 std::string(400, '9')}) {
-    try {
-      ReadNumber(text);
-      ADD_FAILURE() << "no overflow for " << text;
-    } catch (const Failure& failure) {
-      EXPECT_STREQ(failure.what(), "Overflow");
-    }
-  }
+  for (const char* text : {"1e400", "-1D309", "&H100000000", "&O40000000000", "1e99999999999"})
+    EXPECT_THROW(ReadNumber(text), Failure) << text;
+  EXPECT_THROW(ReadNumber(std::string(400, '9')), Failure);
 }
 
 TEST(ToVersionNumber, RoundsHalfToEvenWithinSixteenBits) {
@@ -56,29 +45,7 @@ TEST(ToVersionNumber, RoundsHalfToEvenWithinSixteenBits) {
   for (const auto& c : cases) EXPECT_EQ(ToVersionNumber(c.number), c.expected) << c.number;
   for (double number : {32767.5, 32768.0, -32768.6, -32769.0, 1e300, -1e300})
     EXPECT_THROW(ToVersionNumber(number), Failure) << number;
-}
-
-TEST(VersionText, PlainDecimal) {
-  EXPECT_EQ(VersionText(0), "0");
-  EXPECT_EQ(VersionText(5), "5");
-  EXPECT_EQ(VersionText(-3), "-3");
-  EXPECT_EQ(VersionText(32767), "32767");
-  EXPECT_EQ(VersionText(-32768), "-32768");
   EXPECT_EQ(VersionText(ToVersionNumber(-0.5)), "0");
-}
-
-TEST(ReadAppVersion, ReadsVersionIniBesideTheLauncher) {
-  Fake() = FakePlatform();
-  Fake().launcher_folder = "C:\\Apps\\";
-  EXPECT_EQ(ReadAppVersion("C:\\Apps\\"), 0) << "no version.ini";
-  // Joined without looking at the trailing separator.
-  Fake().profile_values["C:\\Apps\\\\version.ini"] = "12";
-  EXPECT_EQ(ReadAppVersion("C:\\Apps\\"), 12);
-  // A buffer of 100 characters keeps 99 of them.
-  Fake().profile_values["C:\\Apps\\\\version.ini"] = std::string(98, '0') + "12";
-  EXPECT_EQ(ReadAppVersion("C:\\Apps\\"), 1);
-  Fake().profile_values["C:\\Apps\\\\version.ini"] = "32767.5";
-  EXPECT_THROW(ReadAppVersion("C:\\Apps\\"), Failure);
 }
 
 }  // namespace
