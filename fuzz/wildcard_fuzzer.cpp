@@ -1,6 +1,6 @@
-// The wildcard matcher and the NTFS order on any pattern and name (split at
-// the first NUL): no crash, every name matches itself, and the order is a
-// strict weak order.
+// The wildcard matcher and the NTFS upper-casing on any pattern and name
+// (split at the first NUL): no crash, every name matches itself and its
+// ASCII capitals, and upper-casing is done once for all.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string upper(name);
   for (char& c : upper)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  if (!MatchesWildcard(upper, name)) __builtin_trap();
-  if (NtfsNameLess(name, name) || (NtfsNameLess(pattern, name) && NtfsNameLess(name, pattern)))
-    __builtin_trap();
+  if (!MatchesWildcard(upper, name) || NtfsKey(upper) != NtfsKey(name)) __builtin_trap();
+  for (char16_t unit : NtfsKey(name))
+    if (Upcase(unit) != unit) __builtin_trap();
   return 0;
 }

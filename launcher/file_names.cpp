@@ -2,31 +2,56 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 
 #include "text.h"
 
 namespace {
 
-// Length in bytes of the UTF-8 character that starts at name[i]. A byte
-// that starts no sequence (ASCII, or a stray continuation) is one character.
-std::size_t CharLength(std::string_view name, std::size_t i) {
-  std::size_t end = i + 1;
-  if (static_cast<unsigned char>(name[i]) >= 0xC0)
-    while (end < name.size() && end - i < 4 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
-      ++end;
-  return end - i;
+struct UpcaseRun {
+  char16_t first, last, delta;  // units first to last, step apart, move by delta
+  unsigned char step;
+};
+
+constexpr UpcaseRun kUpcaseRuns[] = {
+#include "upcase.inc"
+};
+
+// The character at name[i]. A byte that starts no character stands for
+// itself as one of U+DC80 to U+DCFF, as names that are no UTF-8 travel in
+// Python, so that two such names never compare equal.
+Decoded NameCharacter(std::string_view name, std::size_t i) {
+  Decoded character = DecodeUtf8(name, i);
+  if (character.code_point == 0xFFFD && character.length == 1)
+    character.code_point = 0xDC00 | static_cast<unsigned char>(name[i]);
+  return character;
+}
+
+char32_t UpcaseCharacter(char32_t code_point) {
+  return code_point < 0x10000 ? Upcase(static_cast<char16_t>(code_point)) : code_point;
 }
 
 }  // namespace
+
+char16_t Upcase(char16_t unit) {
+  const auto after = std::upper_bound(std::begin(kUpcaseRuns), std::end(kUpcaseRuns), unit,
+                                      [](char16_t u, const UpcaseRun& run) { return u < run.first; });
+  if (after == std::begin(kUpcaseRuns)) return unit;
+  const UpcaseRun& run = *std::prev(after);
+  if (unit > run.last || (unit - run.first) % run.step != 0) return unit;
+  return static_cast<char16_t>(unit + run.delta);
+}
 
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {
   std::size_t p = 0;
   std::size_t n = 0;
   while (p < pattern.size()) {
     if (pattern[p] != '?') {
-      if (n >= name.size() || FoldCase(pattern[p]) != FoldCase(name[n])) return false;
-      ++p;
-      ++n;
+      if (n >= name.size()) return false;
+      const Decoded want = NameCharacter(pattern, p), have = NameCharacter(name, n);
+      if (UpcaseCharacter(want.code_point) != UpcaseCharacter(have.code_point)) return false;
+      p += want.length;
+      n += have.length;
       continue;
     }
     std::size_t run = 0;
@@ -37,37 +62,35 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     const bool before_dot = p < pattern.size() && pattern[p] == '.';
     for (; run > 0 && n < name.size(); --run) {
       if (before_dot && name[n] == '.') break;
-      n += CharLength(name, n);
+      n += NameCharacter(name, n).length;
     }
     if (run > 0 && !before_dot) return false;
   }
   return n == name.size();
 }
 
-namespace {
-
-// Negative, zero or positive as a comes before, with or after b, in one pass.
-int CompareNtfs(std::string_view a, std::string_view b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    if (a[i] == b[i]) continue;
-    // Byte order of UTF-8 is code point order.
-    const int x = static_cast<unsigned char>(FoldCase(a[i]));
-    const int y = static_cast<unsigned char>(FoldCase(b[i]));
-    if (x != y) return x - y;
+std::u16string NtfsKey(std::string_view name) {
+  std::u16string key;
+  for (std::size_t i = 0; i < name.size();) {
+    const Decoded character = NameCharacter(name, i);
+    i += character.length;
+    const char32_t c = character.code_point;
+    if (c < 0x10000) {
+      key += Upcase(static_cast<char16_t>(c));
+    } else {
+      key += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      key += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
   }
-  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+  return key;
 }
 
-}  // namespace
-
-bool NtfsNameLess(std::string_view a, std::string_view b) { return CompareNtfs(a, b) < 0; }
-
 void SortNtfs(std::vector<std::string>& names) {
-  // POSIX folders can hold names that differ only in case, which NTFS order
-  // calls equal; the byte order breaks the tie so the choice is stable.
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const int order = CompareNtfs(a, b);
-    return order != 0 ? order < 0 : a < b;
-  });
+  // Each name's key is made once. POSIX folders can hold names that NTFS
+  // order calls equal (differing only in case); their bytes break the tie
+  // so that the choice is stable.
+  std::vector<std::pair<std::u16string, std::string>> keyed;
+  for (std::string& name : names) keyed.emplace_back(NtfsKey(name), std::move(name));
+  std::sort(keyed.begin(), keyed.end());
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
 }

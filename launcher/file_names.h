@@ -6,12 +6,17 @@
 #include <string_view>
 #include <vector>
 
-// Windows-style wildcard match of a UTF-8 name. Letters match without regard
-// to case; "?" matches one character, except that a run of "?" directly
-// before "." also matches fewer characters, down to none, and never ".".
+// The unit as Windows and NTFS upper-case it when they compare names.
+char16_t Upcase(char16_t unit);
+
+// Windows-style wildcard match of a UTF-8 name. Characters match without
+// regard to case (Upcase); "?" matches one character, except that a run of
+// "?" directly before "." also matches fewer characters, down to none, and
+// never ".".
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
-// NTFS order: letters a to z taken as A to Z, then character codes compared.
-bool NtfsNameLess(std::string_view a, std::string_view b);
+// What NTFS orders names by: their UTF-16 units, each upper-cased.
+std::u16string NtfsKey(std::string_view name);
 
+// Ascending by NtfsKey, then by bytes.
 void SortNtfs(std::vector<std::string>& names);

@@ -9,6 +9,11 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// Letters a to z as A to Z. The names looked for ("Version", "AppVers") are
+// ASCII, and no other character upper-cases into ASCII (see Upcase), so
+// this is how Windows compares them.
+char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 bool IsUtf8Lead(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
 
 // The first `count` UTF-8 characters of `text`.

@@ -7,13 +7,8 @@ constexpr char32_t kReplacement = 0xFFFD;
 bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-struct Decoded {
-  char32_t code_point;
-  std::size_t length;
-};
+}  // namespace
 
-// The character at text[i]; U+FFFD for one byte on anything malformed
-// (overlong forms, stray or missing continuations, past U+10FFFF).
 Decoded DecodeUtf8(std::string_view text, std::size_t i) {
   constexpr Decoded kMalformed{kReplacement, 1};
   const unsigned char lead = static_cast<unsigned char>(text[i]);
@@ -42,8 +37,6 @@ Decoded DecodeUtf8(std::string_view text, std::size_t i) {
   if (code_point < kSmallest[length] || code_point > 0x10FFFF) return kMalformed;
   return {code_point, length};
 }
-
-}  // namespace
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {

@@ -7,9 +7,15 @@
 #include <string>
 #include <string_view>
 
-// Letters a to z as A to Z, every other byte as it is: how Windows compares
-// the names this launcher deals in (sections, keys, file names).
-inline char FoldCase(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+struct Decoded {
+  char32_t code_point;
+  std::size_t length;
+};
+
+// The character at text[i]: U+FFFD of length 1 on anything malformed
+// (overlong forms, stray or missing continuations, past U+10FFFF).
+// Surrogates decode as themselves (WTF-8).
+Decoded DecodeUtf8(std::string_view text, std::size_t i);
 
 void AppendUtf8(std::string& out, char32_t code_point);
 

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -20,6 +25,10 @@ TEST(MatchesWildcard, VersionPatterns) {
       {"Velmaris5????.exe", "VELMARIS5.EXE", true},
       {"Velmaris5????.exe", "velmaris5B.Exe", true},
       {"Velmaris5????.exe", "Velmaris5\xC3\xA9\xC3\xA9.exe", true},  // two characters
+      {"Velmaris5????.exe", "Velmaris5\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80.exe", true},
+      {"\xC3\xA9?", "\xC3\x89\xF0\x9F\x98\x80", true},  // \u00e9 and \u00c9 are one letter
+      {"I", "\xC4\xB1", false},                           // dotless i has no capital in NTFS
+      {"\xFF", "\xFE", false},
       {"Velmaris5????.exe", "Velmaris5\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.exe", false},
       {"Velmaris5????.exe", "Velmaris512345.exe", false},
       {"Velmaris5????.exe", "Velmaris5.txt", false},
@@ -44,7 +53,7 @@ TEST(MatchesWildcard, VersionPatterns) {
     EXPECT_EQ(MatchesWildcard(c.pattern, c.name), c.matches) << c.pattern << " ~ " << c.name;
 }
 
-TEST(SortNtfs, UppercaseLettersThenCodes) {
+TEST(SortNtfs, UpperCasedUtf16UnitsThenBytes) {
   const struct {
     std::vector<std::string> names;
     std::vector<std::string> sorted;
@@ -55,6 +64,12 @@ TEST(SortNtfs, UppercaseLettersThenCodes) {
       {{"b", "B", "a"}, {"a", "B", "b"}},
       {{"ab", "a"}, {"a", "ab"}},
       {{"\xC3\xA9", "z", "Z"}, {"Z", "z", "\xC3\xA9"}},
+      {{"\xC3\x96", "\xC3\xA4"}, {"\xC3\xA4", "\xC3\x96"}},  // \u00e4 is \u00c4, before \u00d6
+      {{"\xC3\x81", "\xC3\xA0"}, {"\xC3\xA0", "\xC3\x81"}},  // \u00e0 is \u00c0, before \u00c1
+      // U+1F600 is D83D DE00 in UTF-16, before U+E000 and U+FF5A (upper-cased to U+FF3A).
+      {{"\xEF\xBD\x9A", "\xEE\x80\x80", "\xF0\x9F\x98\x80"}, {"\xF0\x9F\x98\x80", "\xEE\x80\x80", "\xEF\xBD\x9A"}},
+      {{"\xC4\xB1", "J", "i"}, {"i", "J", "\xC4\xB1"}},
+      {{"\xEF\xBF\xBD", "\xFF", "\xFE"}, {"\xFE", "\xFF", "\xEF\xBF\xBD"}},  // bytes that are no UTF-8
   };
   for (const auto& c : cases) {
     std::vector<std::string> names = c.names;
@@ -62,5 +77,21 @@ TEST(SortNtfs, UppercaseLettersThenCodes) {
     EXPECT_EQ(names, c.sorted);
   }
 }
+
+#ifdef _WIN32
+// Windows' own ordinal comparison, which upper-cases by the system's table,
+// must order every unit of the BMP as the generated table does.
+TEST(Upcase, AgreesWithCompareStringOrdinal) {
+  std::vector<wchar_t> units;
+  for (unsigned unit = 0; unit < 0x10000; ++unit) units.push_back(static_cast<wchar_t>(unit));
+  std::stable_sort(units.begin(), units.end(), [](wchar_t a, wchar_t b) { return Upcase(a) < Upcase(b); });
+  std::vector<wchar_t> disagreements;
+  for (std::size_t i = 1; i < units.size(); ++i) {
+    const int expected = Upcase(units[i - 1]) < Upcase(units[i]) ? CSTR_LESS_THAN : CSTR_EQUAL;
+    if (CompareStringOrdinal(&units[i - 1], 1, &units[i], 1, TRUE) != expected) disagreements.push_back(units[i]);
+  }
+  EXPECT_EQ(disagreements, std::vector<wchar_t>());
+}
+#endif
 
 }  // namespace
