@@ -26,12 +26,15 @@ std::string LauncherFolder();
 Arguments LauncherArguments();
 
 // Value of `key` in `section` of the profile (INI) file at `path`, cut to
-// `capacity` - 1 characters. A missing file, section or key gives "".
+// `capacity` - 1 characters. A missing file, section or key gives "", and so
+// does a folder in the file's place; a file that is there but cannot be
+// opened or read (no permission, locked by another process) is a Failure.
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::size_t capacity);
 
 // Names of the plain files in `folder` that match the wildcard `pattern`
-// (see MatchesWildcard), in ascending NtfsNameLess order.
+// (see MatchesWildcard), in ascending SortNtfs order, other than the running
+// executable itself (in whatever name or link).
 std::vector<std::string> ListMatchingFiles(const std::string& folder,
                                            std::string_view pattern);
 

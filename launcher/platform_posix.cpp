@@ -25,15 +25,6 @@ char** g_argv;
 
 [[noreturn]] void ThrowSystemError(int error) { throw Failure(std::strerror(error)); }
 
-// Regular after following symbolic links. Most file systems tell the type
-// with the name, so only links and unknown types cost a stat.
-bool IsRegularFile(int dir_fd, const dirent& entry) {
-  if (entry.d_type == DT_REG) return true;
-  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return false;
-  struct stat st;
-  return fstatat(dir_fd, entry.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
-}
-
 void WriteAll(int fd, std::string_view text) {
   while (!text.empty()) {
     const ssize_t n = write(fd, text.data(), text.size());
@@ -91,21 +82,32 @@ platform::Arguments platform::LauncherArguments() {
 std::string platform::ReadProfileString(const std::string& path, std::string_view section,
                                         std::string_view key, std::size_t capacity) {
   ProfileReader reader(section, key, capacity);
+  struct stat st;
   // Non-blocking so that a FIFO in the file's place cannot hold the launcher.
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return reader.Value();
-  struct stat st;
+  if (fd < 0) {
+    const int error = errno;
+    // No file is no value, and so is a folder, even one that may not be read.
+    if (error == ENOENT || error == ENOTDIR || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+      return reader.Value();
+    ThrowSystemError(error);
+  }
   // Only regular files: a device would never end, a directory reads nothing.
+  int error = 0;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
     char buffer[64 * 1024];
     while (!reader.Done()) {
       const ssize_t n = read(fd, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
+      if (n <= 0) {
+        error = n < 0 ? errno : 0;
+        break;
+      }
       reader.Feed(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
   }
   close(fd);
+  if (error != 0) ThrowSystemError(error);
   return reader.Value();
 }
 
@@ -113,13 +115,19 @@ std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
                                                      std::string_view pattern) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) ThrowSystemError(errno);
+  // A launcher named like a main program must not start itself for ever.
+  struct stat self;
+  if (stat("/proc/self/exe", &self) != 0) self = {};
   std::vector<std::string> names;
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(dir);
     if (entry == nullptr) break;
     // The name is checked first: a large folder of other files costs no stat.
-    if (MatchesWildcard(pattern, entry->d_name) && IsRegularFile(dirfd(dir), *entry))
+    if (!MatchesWildcard(pattern, entry->d_name)) continue;
+    struct stat st;  // after following links
+    if (fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode) &&
+        (st.st_dev != self.st_dev || st.st_ino != self.st_ino))
       names.emplace_back(entry->d_name);
   }
   const int error = errno;

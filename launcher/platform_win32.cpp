@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <optional>
+#include <tuple>
 
 #include "command_line.h"
 #include "failure.h"
@@ -22,7 +24,8 @@ std::string Narrow(std::wstring_view text) {
   return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
-[[noreturn]] void ThrowWindowsError(DWORD code) {
+// `program` fills the "%1" of a failed start's description.
+[[noreturn]] void ThrowWindowsError(DWORD code, std::string_view program = {}) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -32,7 +35,31 @@ std::string Narrow(std::wstring_view text) {
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
     text.pop_back();
   if (text.empty()) throw Failure("Error " + std::to_string(code));
-  throw Failure(Narrow(text));
+  throw Failure(program.empty() ? Narrow(text) : FillProgramInsert(Narrow(text), program));
+}
+
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) ThrowWindowsError(GetLastError());
+    // A full buffer means the path may have been cut.
+    if (length < path.size()) return path.substr(0, length);
+    path.resize(path.size() * 2);
+  }
+}
+
+// A file's identity, the same whatever name or link it is reached by: its
+// volume's serial number and its index there; zeros when it cannot be had.
+std::tuple<DWORD, DWORD, DWORD> FileIdentity(const std::wstring& path) {
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (file != INVALID_HANDLE_VALUE) {
+    GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+  }
+  return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
 // DLLs planted beside the launcher (a download folder, say) must not load in
@@ -50,17 +77,7 @@ void RestrictDllSearch() {
 const char platform::kPathSeparator = '\\';
 
 std::string platform::LauncherFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) ThrowWindowsError(GetLastError());
-    // A full buffer means the path may have been cut.
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::wstring path = ModulePath();
   return Narrow(std::wstring_view(path).substr(0, path.rfind(L'\\')));
 }
 
@@ -72,10 +89,19 @@ platform::Arguments platform::LauncherArguments() {
 
 std::string platform::ReadProfileString(const std::string& path, std::string_view section,
                                         std::string_view key, std::size_t capacity) {
+  const std::wstring file = Wide(path);
+  const DWORD attributes = GetFileAttributesW(file.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    // The profile reader takes a file that it cannot open for a missing one:
+    // its own open (read access, sharing all) tells the two apart.
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) ThrowWindowsError(GetLastError());
+    CloseHandle(handle);
+  }
   std::wstring buffer(capacity, L'\0');
-  const DWORD length =
-      GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), L"", buffer.data(),
-                               static_cast<DWORD>(capacity), Wide(path).c_str());
+  const DWORD length = GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), L"", buffer.data(),
+                                                static_cast<DWORD>(capacity), file.c_str());
   return Narrow(std::wstring_view(buffer).substr(0, length));
 }
 
@@ -95,11 +121,15 @@ std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
     ThrowWindowsError(error);
   }
   std::vector<std::string> names;
+  std::optional<std::tuple<DWORD, DWORD, DWORD>> self;  // looked up at the first match
   constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
     if ((data.dwFileAttributes & kNotPlain) != 0) continue;
     std::string name = Narrow(data.cFileName);
-    if (MatchesWildcard(pattern, name)) names.push_back(std::move(name));
+    if (!MatchesWildcard(pattern, name)) continue;
+    // A launcher named like a main program must not start itself for ever.
+    if (!self) self = FileIdentity(ModulePath());
+    if (FileIdentity(Wide(folder + kPathSeparator + name)) != *self) names.push_back(std::move(name));
   } while (FindNextFileW(find, &data));
   const DWORD error = GetLastError();
   FindClose(find);
@@ -112,6 +142,9 @@ void platform::StartProgram(const std::string& path, const Arguments& arguments)
   const std::wstring application = Wide(path);
   std::wstring command_line =
       Wide(StartCommandLine(path, arguments.empty() ? std::string_view() : arguments.front()));
+  // CreateProcessW takes 32,767 characters with the terminator; Wine cuts a
+  // longer line without a word. Arguments are never cut.
+  if (command_line.size() >= 32767) ThrowWindowsError(ERROR_FILENAME_EXCED_RANGE, path);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -119,7 +152,7 @@ void platform::StartProgram(const std::string& path, const Arguments& arguments)
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process))
-    ThrowWindowsError(GetLastError());
+    ThrowWindowsError(GetLastError(), path);
   // The launcher ends at once, so the new process would otherwise not be
   // allowed to take the focus from the window the user last worked in.
   AllowSetForegroundWindow(process.dwProcessId);

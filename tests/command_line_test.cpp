@@ -57,6 +57,13 @@ TEST(StartCommandLine, QuotesThePathAndKeepsTheArgumentText) {
   EXPECT_EQ(StartCommandLine("C:\\V\\Velmaris5.exe", "a \"b c\"\t "), "\"C:\\V\\Velmaris5.exe\" a \"b c\"\t ");
 }
 
+TEST(FillProgramInsert, NamesTheProgramWhereTheSystemSaysPercentOne) {
+  EXPECT_EQ(FillProgramInsert("%1 is not a valid Win32 application.", "C:\\V.exe"),
+            "C:\\V.exe is not a valid Win32 application.");
+  EXPECT_EQ(FillProgramInsert("Bad EXE format for %1.", "C:\\V.exe"), "Bad EXE format for C:\\V.exe.");
+  EXPECT_EQ(FillProgramInsert("%1 %10 %2 % %1", "p"), "p %10 %2 % p");
+}
+
 TEST(Utf16, RoundTripsWhatWindowsCanHoldAndReplacesWhatItCannot) {
   const std::u16string lossless[] = {
       u"", u"\u00e9t\u00e9 \u65e5\u672c \uffff", u"\U0001F600\U0010FFFF",

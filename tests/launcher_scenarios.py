@@ -14,6 +14,7 @@ and the x86-64 build of the same sources elsewhere.
 """
 import os
 import re
+import resource
 import signal
 import subprocess
 import sys
@@ -37,13 +38,18 @@ def row(name, files="*Velmaris5.exe", ini=ini(b"5"), box=None, args=(), line="",
     """`files`: the folder's entries, blank-separated; a recording main
     program each, but NAME/ a folder, NAME! a FIFO on POSIX and a hidden file
     on Windows, NAME? a file that is no program, NAME- one that may not be
-    run, NAME@TARGET a symbolic link. *NAME must be the one started.
+    run, NAME= a hard link to the launcher, NAME@TARGET a symbolic link.
+    *NAME must be the one started. `launcher` is the launcher's own name.
     `args` are the POSIX words; `line` follows the launcher's quoted path on
     Windows, and the main program must get it without its leading blanks.
     `box` is the expected prompt, or per platform {"posix": .., "wine": ..}.
     `only` names the one platform that runs the row; `nobody` runs it as an
-    unprivileged user, with the launcher's folder in `mode`."""
-    entries = [re.fullmatch(r"(\*?)(.*?)([/!?-]|@(.*))?", entry, re.S).groups() for entry in files.split(" ")]
+    unprivileged user, with the launcher's folder in `mode`. `locked`
+    version.ini may not be read (POSIX) or is held open without sharing
+    (Windows). `short` starts the launcher by a short name with arguments
+    that fit the system's limit, but not once the main program's full path
+    stands in that name's place."""
+    entries = [re.fullmatch(r"(\*?)(.*?)([/!?=-]|@(.*))?", entry, re.S).groups() for entry in files.split(" ") if entry]
     started = [entry for star, entry, _, _ in entries if star]
     return dict(options, name=name, files=entries, ini=ini, box=box, args=args, line=line,
                 started=started and started[0], status=0 if started else 1 if box == NOT_FOUND else 2)
@@ -87,22 +93,32 @@ ROWS = [
     row("a gigabyte line in bounded memory", only="posix", ini="sparse", max_kib=64 * 1024),
     row("nothing matches", files="Velmaris6.exe Velmaris512345.exe", box=NOT_FOUND),
     row("overflow: nothing is searched", ini=ini(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow"),
-    row("a candidate that is no program", files="Velmaris5.exe?",
-        box={"posix": ERROR + "Exec format error", "wine": ERROR + "Bad EXE format for %1."}),
+    row("a candidate that is no program: the box names it", files="Velmaris5.exe?",
+        box={"posix": ERROR + "Exec format error", "wine": ERROR + "Bad EXE format for {path}."}),
     row("a candidate that may not be run", only="posix", files="Velmaris5.exe-", box=ERROR + "Permission denied"),
+    row("a version.ini that may not be read, or is locked", locked=True, files="Velmaris0.exe Velmaris5.exe",
+        box={"posix": ERROR + "Permission denied", "wine": ERROR + "Sharing violation."}),
+    row("NTFS order beyond ASCII: \u00e4 < \u00d6", files="Velmaris5\u00e4.exe *Velmaris5\u00d6.exe"),
+    row("NTFS order beyond ASCII: \u00e0 < \u00c1", files="*Velmaris5\u00c1.exe Velmaris5\u00e0.exe"),
+    row("NTFS order by UTF-16 units", files="Velmaris5\U0001F600.exe Velmaris5\ue000.exe *Velmaris5\uff5a.exe"),
+    row("a launcher named as its main program does not start itself", ini=None, launcher="Velmaris0.exe",
+        files="Velmaris0a.exe=", box=NOT_FOUND),
+    row("a command line too long to hand on", short=True, files="Velmaris5.exe", line=" " + "y" * 32762,
+        box={"posix": ERROR + "Argument list too long", "wine": ERROR + "File name is too long."}),
     row("a folder that may not be listed", only="posix", nobody=True, mode=0o333, files="Velmaris5.exe",
         box=ERROR + "Permission denied"),
 ]
 
 
-def run_in_session(argv, cwd, env, errors, record):
+def run_in_session(argv, cwd, env, errors, record, **popen):
     """Runs argv in a session of its own, whose every process is ended once
     the record is written or the wait for it is over (a launcher that starts
-    itself would go on for ever). Gives the exit status, the peak memory in
-    KiB and the record, or None."""
+    itself would go on for ever), and so is every process that runs a file
+    of the scenario (Wine starts some in sessions of their own). Gives the
+    exit status, the peak memory in KiB and the record, or None."""
     with open(errors, "wb") as stderr:
         process = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                   stderr=stderr, start_new_session=True)
+                                   stderr=stderr, start_new_session=True, **popen)
     try:
         for _ in range(6000):
             pid, status, usage = os.wait4(process.pid, os.WNOHANG)
@@ -115,10 +131,16 @@ def run_in_session(argv, cwd, env, errors, record):
             time.sleep(0.01)
         return "no end after a minute", 0, None
     finally:
-        try:
-            os.killpg(process.pid, signal.SIGKILL)
-        except ProcessLookupError:
-            pass
+        scenario = os.fsencode(cwd.parent.name)
+        pids = [int(p) for p in os.listdir("/proc") if p.isdigit()]
+        for pid in [process.pid] + pids:
+            try:
+                if pid == process.pid:
+                    os.killpg(pid, signal.SIGKILL)
+                elif scenario in Path("/proc/%d/cmdline" % pid).read_bytes():
+                    os.kill(pid, signal.SIGKILL)
+            except OSError:
+                pass
 
 
 class Platform:
@@ -128,7 +150,7 @@ class Platform:
 
     def install(self, row):
         for path in (self.folder, self.decoy):
-            path.mkdir()
+            path.mkdir(parents=True)
         (self.decoy / "version.ini").write_bytes(ini(b"6"))
         for name in ("Velmaris6.exe", "Velmaris5~~~.exe", "Velmaris0~~~.exe"):
             self.make_file(self.decoy / name, "")
@@ -142,12 +164,14 @@ class Platform:
                 f.write(b"\n" + ini(b"5"))
         elif row["ini"] is not None:
             version_ini.write_bytes(row["ini"])
-        launcher = self.folder / self.launcher.name
+        launcher = self.folder / row.get("launcher", self.launcher.name)
         launcher.write_bytes(self.launcher.read_bytes())
         launcher.chmod(0o755)
         for _, name, kind, target in row["files"]:
             if kind == "/":
                 (self.folder / name).mkdir()
+            elif kind == "=":
+                os.link(launcher, self.folder / name)
             elif target:
                 (self.folder / name).symlink_to(target)
             else:
@@ -156,6 +180,7 @@ class Platform:
 
     def check(self, row, status, boxes, record):
         box = row["box"].get(self.name) if isinstance(row["box"], dict) else row["box"]
+        box = box and box.replace("{path}", self.path_text(self.folder / "Velmaris5.exe"))
         expected = self.expected_record(row) if row["started"] else None
         faults = ["exit status %r, not %r" % (status, row["status"])] if status != row["status"] else []
         if boxes != ([box] if box else []):
@@ -172,6 +197,19 @@ def short(value):
     return text if len(text) < 300 else text[:150] + "..." + text[-50:]
 
 
+def fill_arguments():
+    """Arguments that, with the name "x" for "./VelmarisLaunch" and PATH,
+    fill Linux's limit on the strings and pointers exec takes to within a
+    kilobyte: a quarter of the stack limit, 6 MiB at most, 128 KiB at least."""
+    stack = resource.getrlimit(resource.RLIMIT_STACK)[0]
+    limit = max(min(6 << 20, stack // 4 if stack != resource.RLIM_INFINITY else 6 << 20), 128 << 10)
+    room, arguments = limit - 1024 - len("./VelmarisLaunch x PATH=/usr/bin:/bin ") - 2 * 8, []
+    while room > 4009:
+        arguments.append("x" * 4000)
+        room -= 4009
+    return arguments
+
+
 class Posix(Platform):
     name = "posix"
     RECORDER = b'#!/bin/sh\nprintf "%s\\0" "$0" "$@" > "${0%/*}/record.tmp" && mv "${0%/*}/record.tmp" "${0%/*}/record"\n'
@@ -183,18 +221,28 @@ class Posix(Platform):
         path.write_bytes(b"no interpreter line\n" if kind == "?" else self.RECORDER)
         path.chmod(0o644 if kind == "-" else 0o755)
 
+    def path_text(self, path):
+        return str(path)
+
     def expected_record(self, row):
         return [os.fsencode(self.folder / row["started"])] + [os.fsencode(a) for a in row["args"]]
 
     def run(self, row):
+        popen = {}
+        if row.get("short"):
+            self.folder = self.root.joinpath(*["d" * 250] * 12)
         argv = [self.install(row)] + list(row["args"])
-        if row.get("nobody"):  # permissions do not bind root
+        if row.get("short"):
+            argv, popen = ["x"] + fill_arguments(), {"executable": "./" + argv[0].name, "cwd": self.folder}
+        if row.get("locked"):
+            (self.folder / "version.ini").chmod(0)
+        if row.get("nobody") or row.get("locked"):  # permissions do not bind root
             self.root.chmod(0o755)
             self.folder.chmod(row.get("mode", 0o777))
             argv[:0] = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
         errors = self.root / "stderr"
-        status, peak_kib, record = run_in_session(argv, self.decoy, {"PATH": "/usr/bin:/bin"}, errors,
-                                                  row["started"] and self.folder / "record")
+        status, peak_kib, record = run_in_session(argv, popen.pop("cwd", self.decoy), {"PATH": "/usr/bin:/bin"},
+                                                  errors, row["started"] and self.folder / "record", **popen)
         self.folder.chmod(0o755)
         text = errors.read_bytes().decode("utf-8", "surrogateescape")
         boxes = [text[len("Velmaris: "):-1].replace("\n", "\r\n", 1)] if text else []
@@ -226,24 +274,25 @@ class Wine(Platform):
         if kind == "!":
             os.setxattr(path, "user.DOSATTRIB", b"0x2")  # hidden
 
-    def windows(self, path):
+    def path_text(self, path):
         return "Z:" + str(path).replace("/", "\\")
 
     def expected_record(self, row):
-        program, passed = self.windows(self.folder / row["started"]), row["line"].lstrip(" \t")
+        program, passed = self.path_text(self.folder / row["started"]), row["line"].lstrip(" \t")
         return [program, '"%s"%s' % (program, passed and " " + passed)]
 
     def run(self, row):
-        launcher = self.windows(self.install(row))
+        launcher = self.path_text(self.install(row))
         # A helper starts the launcher with an exact command line, which
         # Wine's own start-up would re-quote.
         request = self.root / "request"
-        strings = [launcher, '"%s"%s' % (launcher, row["line"]), self.windows(self.decoy), ""]
+        strings = [launcher, '"%s"%s' % ("x" if row.get("short") else launcher, row["line"]), self.path_text(self.decoy),
+                   self.path_text(self.folder / "version.ini") if row.get("locked") else ""]
         request.write_bytes("\0".join(strings + [""]).encode("utf-16-le", "surrogatepass"))
         env = dict(os.environ, WINEDEBUG="-all,+relay", LC_ALL="C.UTF-8")
         errors = self.root / "stderr"
         status, _, record = run_in_session(
-            [os.environ["WINELOADER"], self.helpers / "spawn_exact.exe", self.windows(request)], self.decoy, env,
+            [os.environ["WINELOADER"], self.helpers / "spawn_exact.exe", self.path_text(request)], self.decoy, env,
             errors, row["started"] and self.folder / "record")
         trace = errors.read_text("utf-8", "replace")
         boxes = [untrace(m[1]) for m in BOX.finditer(trace) if untrace(m[2]) == "Velmaris" and int(m[3], 16) == 48]
