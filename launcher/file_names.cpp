@@ -85,12 +85,17 @@ std::u16string NtfsKey(std::string_view name) {
   return key;
 }
 
-void SortNtfs(std::vector<std::string>& names) {
-  // Each name's key is made once. POSIX folders can hold names that NTFS
-  // order calls equal (differing only in case); their bytes break the tie
-  // so that the choice is stable.
-  std::vector<std::pair<std::u16string, std::string>> keyed;
-  for (std::string& name : names) keyed.emplace_back(NtfsKey(name), std::move(name));
-  std::sort(keyed.begin(), keyed.end());
-  for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
+std::string LastInNtfsOrder(const std::vector<std::string>& names) {
+  // POSIX folders can hold names that NTFS order calls equal (differing
+  // only in case); their bytes break the tie so that the choice is stable.
+  const std::string* last = nullptr;
+  std::u16string last_key;
+  for (const std::string& name : names) {
+    std::u16string key = NtfsKey(name);
+    if (last == nullptr || key > last_key || (key == last_key && name > *last)) {
+      last = &name;
+      last_key = std::move(key);
+    }
+  }
+  return last != nullptr ? *last : std::string();
 }

@@ -18,5 +18,6 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name);
 // What NTFS orders names by: their UTF-16 units, each upper-cased.
 std::u16string NtfsKey(std::string_view name);
 
-// Ascending by NtfsKey, then by bytes.
-void SortNtfs(std::vector<std::string>& names);
+// The name that an NTFS listing of `names` yields last: the greatest by
+// NtfsKey, then by bytes; "" when there are none.
+std::string LastInNtfsOrder(const std::vector<std::string>& names);

@@ -1,7 +1,6 @@
 #include "main_program.h"
 
-#include <vector>
-
+#include "file_names.h"
 #include "version_file.h"
 
 std::string MainProgramPattern(std::int16_t version) {
@@ -12,9 +11,8 @@ std::string FindMainProgram(const std::string& launcher_folder, std::int16_t ver
   // Listed in the launcher's own folder, where the program is then started
   // from, not in the current directory, which a shortcut or a terminal can
   // set to any other folder.
-  const std::vector<std::string> names =
-      platform::ListMatchingFiles(launcher_folder, MainProgramPattern(version));
-  return names.empty() ? std::string() : names.back();
+  // NTFS lists names in its own order, and the last one it yields counts.
+  return LastInNtfsOrder(platform::ListMatchingFiles(launcher_folder, MainProgramPattern(version)));
 }
 
 void StartMainProgram(const std::string& launcher_folder, const std::string& name,

@@ -10,8 +10,8 @@
 // characters other than ".", then ".exe".
 std::string MainProgramPattern(std::int16_t version);
 
-// The last name the listing of the launcher folder yields for the version's
-// pattern, or "" when nothing matches. Throws Failure when the listing fails.
+// The name that an NTFS listing of the launcher folder yields last for the
+// version's pattern, or "" when nothing matches. Throws Failure when the listing fails.
 std::string FindMainProgram(const std::string& launcher_folder, std::int16_t version);
 
 // Starts folder + separator + name with the launcher's own arguments, and

@@ -133,7 +133,6 @@ std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
   const int error = errno;
   closedir(dir);
   if (error != 0) ThrowSystemError(error);
-  SortNtfs(names);
   return names;
 }
 

@@ -53,7 +53,7 @@ TEST(MatchesWildcard, VersionPatterns) {
     EXPECT_EQ(MatchesWildcard(c.pattern, c.name), c.matches) << c.pattern << " ~ " << c.name;
 }
 
-TEST(SortNtfs, UpperCasedUtf16UnitsThenBytes) {
+TEST(LastInNtfsOrder, UpperCasedUtf16UnitsThenBytes) {
   const struct {
     std::vector<std::string> names;
     std::vector<std::string> sorted;
@@ -71,10 +71,14 @@ TEST(SortNtfs, UpperCasedUtf16UnitsThenBytes) {
       {{"\xC4\xB1", "J", "i"}, {"i", "J", "\xC4\xB1"}},
       {{"\xEF\xBF\xBD", "\xFF", "\xFE"}, {"\xFE", "\xFF", "\xEF\xBF\xBD"}},  // bytes that are no UTF-8
   };
+  EXPECT_EQ(LastInNtfsOrder({}), "");
+  // Each name of the order is the last of those up to it, in any order.
   for (const auto& c : cases) {
     std::vector<std::string> names = c.names;
-    SortNtfs(names);
-    EXPECT_EQ(names, c.sorted);
+    for (std::size_t k = c.sorted.size(); k > 0; --k) {
+      EXPECT_EQ(LastInNtfsOrder(names), c.sorted[k - 1]);
+      names.erase(std::find(names.begin(), names.end(), c.sorted[k - 1]));
+    }
   }
 }
 
