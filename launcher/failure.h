@@ -2,11 +2,17 @@
 // description shown on the second line of the error box.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 
-class Failure : public std::runtime_error {
+// Not a std::runtime_error: that keeps its text in a copy-on-write string,
+// whose library code would be half of the Windows executable.
+class Failure : public std::exception {
  public:
-  explicit Failure(const std::string& description)
-      : std::runtime_error(description) {}
+  explicit Failure(std::string description) : description_(std::move(description)) {}
+  const char* what() const noexcept override { return description_.c_str(); }
+
+ private:
+  std::string description_;
 };

@@ -33,8 +33,8 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::size_t capacity);
 
 // Names of the plain files in `folder` that match the wildcard `pattern`
-// (see MatchesWildcard), in ascending SortNtfs order, other than the running
-// executable itself (in whatever name or link).
+// (see MatchesWildcard), other than the running executable itself (in
+// whatever name or link), in no particular order.
 std::vector<std::string> ListMatchingFiles(const std::string& folder,
                                            std::string_view pattern);
 
@@ -43,7 +43,8 @@ std::vector<std::string> ListMatchingFiles(const std::string& folder,
 void StartProgram(const std::string& path, const Arguments& arguments);
 
 // The application icon that the executable carries, as the icon form holds
-// it; nullptr where it carries none. Loading it shows no window.
+// it; nullptr where it carries none. Neither call shows a window or touches
+// the window system.
 using IconHandle = void*;
 IconHandle LoadApplicationIcon();
 void FreeApplicationIcon(IconHandle icon);

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "command_line.h"
+#include "elevated_start_win32.h"
 #include "failure.h"
 #include "file_names.h"
 #include "mdlMain.h"
@@ -134,7 +135,6 @@ std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
   const DWORD error = GetLastError();
   FindClose(find);
   if (error != ERROR_NO_MORE_FILES) ThrowWindowsError(error);
-  SortNtfs(names);
   return names;
 }
 
@@ -151,8 +151,16 @@ void platform::StartProgram(const std::string& path, const Arguments& arguments)
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process))
-    ThrowWindowsError(GetLastError(), path);
+                      nullptr, &startup, &process)) {
+    const DWORD error = GetLastError();
+    constexpr DWORD kElevationRequired = 740;  // ERROR_ELEVATION_REQUIRED; not in mingw-w64's headers
+    if (error != kElevationRequired) ThrowWindowsError(error, path);
+    // The program's manifest asks for administrator rights: start it as
+    // Explorer does, through the shell and its consent prompt.
+    const DWORD elevated = StartElevated(application.c_str(), Wide(arguments.empty() ? "" : arguments.front()).c_str());
+    if (elevated != ERROR_SUCCESS) ThrowWindowsError(elevated, path);
+    return;
+  }
   // The launcher ends at once, so the new process would otherwise not be
   // allowed to take the focus from the window the user last worked in.
   AllowSetForegroundWindow(process.dwProcessId);
@@ -160,19 +168,36 @@ void platform::StartProgram(const std::string& path, const Arguments& arguments)
   CloseHandle(process.hProcess);
 }
 
+// The form holds icon group 1, as the shell shows it, in the resource that
+// the system maps with the executable: finding it is the kernel's work
+// alone, and freeing it has nothing to do. Loading an icon object instead
+// would make the thread a GUI thread on every start (and under Wine bring
+// up the display driver and the desktop), only to destroy it.
 platform::IconHandle platform::LoadApplicationIcon() {
-  // Icon group 1, as the shell shows it.
-  return LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
+  return FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
 }
 
-void platform::FreeApplicationIcon(IconHandle icon) {
-  if (icon != nullptr) DestroyIcon(static_cast<HICON>(icon));
-}
+void platform::FreeApplicationIcon(IconHandle) {}
 
 void platform::Beep() { MessageBeep(MB_OK); }
 
 void platform::ShowMessageBox(const std::string& prompt, unsigned style, const std::string& title) {
+  // Common Controls 6, for the box's themed look, is asked for by manifest 2
+  // and active only around the box: in the process manifest it would cost
+  // every start an activation context.
+  const std::wstring module = ModulePath();
+  ACTCTXW context{};
+  context.cbSize = sizeof context;
+  context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID;
+  context.lpSource = module.c_str();
+  context.lpResourceName = MAKEINTRESOURCEW(2);
+  context.hModule = GetModuleHandleW(nullptr);
+  const HANDLE controls = CreateActCtxW(&context);
+  ULONG_PTR cookie = 0;
+  const bool active = controls != INVALID_HANDLE_VALUE && ActivateActCtx(controls, &cookie);
   MessageBoxW(nullptr, Wide(prompt).c_str(), Wide(title).c_str(), style);
+  if (active) DeactivateActCtx(0, cookie);
+  if (controls != INVALID_HANDLE_VALUE) ReleaseActCtx(controls);
 }
 
 void platform::EndProcess(int status) { ExitProcess(static_cast<UINT>(status)); }
@@ -181,10 +206,3 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   RestrictDllSearch();
   mdlMain::Main();
 }
-
-// Main catches every exception, so no exception ever reaches the runtime's
-// terminate handler. Its verbose default would link a 46 KB demangler to
-// print a message nobody sees from a GUI program; this one just aborts.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
-}  // namespace __gnu_cxx

@@ -1,9 +1,10 @@
 #include "version_file.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cerrno>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 
 #include "failure.h"
 #include "platform.h"
@@ -45,7 +46,9 @@ std::size_t SkipDigits(std::string_view s, std::size_t i) {
 }
 
 // Reads optional sign, digits with at most one ".", optional exponent. The
-// parts are rebuilt into a plain form for from_chars, which ignores locale.
+// parts are rebuilt into a plain form for strtod, whose decimal point is "."
+// in the "C" locale that the launcher never leaves (on Windows it is
+// mingw-w64's correctly rounding reader, not the runtime DLL's).
 double ReadDecimalNumber(std::string_view s) {
   std::size_t i = 0;
   const bool negative = i < s.size() && s[i] == '-';
@@ -76,18 +79,10 @@ double ReadDecimalNumber(std::string_view s) {
   plain += frac_digits;
   plain += 'e';
   plain += std::to_string(exponent);
-  double value = 0;
-  const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-  if (error == std::errc::result_out_of_range) {
-    // Too large or too small for a double: tell which by where the first
-    // significant digit stands.
-    const std::string digits = std::string(int_digits) + std::string(frac_digits);
-    const std::size_t first = digits.find_first_not_of('0');
-    const long magnitude = static_cast<long>(int_digits.size()) - 1 -
-                           static_cast<long>(first) + exponent;
-    if (first != std::string::npos && magnitude >= 0) ThrowOverflow();
-    value = 0;
-  }
+  errno = 0;
+  const double value = std::strtod(plain.c_str(), nullptr);
+  // Too large for a double; one too small reads as 0 or nearly, which is right.
+  if (errno == ERANGE && std::isinf(value)) ThrowOverflow();
   return negative ? -value : value;
 }
 

@@ -1,0 +1,30 @@
+// Parts of the statically linked C++ runtime that the Windows launcher
+// replaces to stay small. Inline std::string and std::vector code calls
+// these when they fail; the library's own versions live in one object that
+// also builds std::logic_error from a C string, which links the whole
+// copy-on-write string library (about 80 KB). Each still throws an
+// exception that the one handler of Main reports.
+#include <bits/functexcept.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "failure.h"
+
+namespace std {
+
+void __throw_bad_alloc() { throw bad_alloc(); }
+void __throw_bad_array_new_length() { throw bad_alloc(); }
+void __throw_length_error(const char* what) { throw Failure(what); }
+void __throw_logic_error(const char* what) { throw Failure(what); }
+// The format is not filled in: its values say nothing to a user.
+void __throw_out_of_range_fmt(const char* format, ...) { throw Failure(format); }
+
+}  // namespace std
+
+// Main catches every exception, so none ever reaches the terminate handler.
+// The runtime's verbose one would link a 46 KB demangler to print a message
+// that nobody sees from a GUI program; this one just aborts.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
