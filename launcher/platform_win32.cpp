@@ -50,17 +50,27 @@ std::wstring ModulePath() {
   }
 }
 
+ULONGLONG FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+  return ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+}
+
 // A file's identity, the same whatever name or link it is reached by: its
-// volume's serial number and its index there; zeros when it cannot be had.
-std::tuple<DWORD, DWORD, DWORD> FileIdentity(const std::wstring& path) {
+// volume's serial number and its index there; none when it cannot be had.
+std::optional<std::tuple<DWORD, DWORD, DWORD>> FileIdentity(const std::wstring& path) {
   constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
   BY_HANDLE_FILE_INFORMATION info{};
-  if (file != INVALID_HANDLE_VALUE) {
-    GetFileInformationByHandle(file, &info);
-    CloseHandle(file);
-  }
-  return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  const BOOL known = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!known) return std::nullopt;
+  return std::tuple{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  const auto identity = FileIdentity(a);
+  return identity && identity == FileIdentity(b);
 }
 
 // DLLs planted beside the launcher (a download folder, say) must not load in
@@ -91,18 +101,21 @@ platform::Arguments platform::LauncherArguments() {
 std::string platform::ReadProfileString(const std::string& path, std::string_view section,
                                         std::string_view key, std::size_t capacity) {
   const std::wstring file = Wide(path);
-  const DWORD attributes = GetFileAttributesW(file.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    // The profile reader takes a file that it cannot open for a missing one:
-    // its own open (read access, sharing all) tells the two apart.
-    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) ThrowWindowsError(GetLastError());
-    CloseHandle(handle);
-  }
   std::wstring buffer(capacity, L'\0');
   const DWORD length = GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), L"", buffer.data(),
                                                 static_cast<DWORD>(capacity), file.c_str());
+  // The profile reader takes a file that it cannot open for a missing one.
+  // When it gives nothing, the file's own open (read access, sharing all)
+  // tells the two apart; a file gone since, or a dangling link, is missing.
+  const DWORD attributes = length == 0 ? GetFileAttributesW(file.c_str()) : INVALID_FILE_ATTRIBUTES;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = handle == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+      ThrowWindowsError(error);
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
   return Narrow(std::wstring_view(buffer).substr(0, length));
 }
 
@@ -122,15 +135,19 @@ std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
     ThrowWindowsError(error);
   }
   std::vector<std::string> names;
-  std::optional<std::tuple<DWORD, DWORD, DWORD>> self;  // looked up at the first match
+  const std::wstring self = ModulePath();
+  std::optional<ULONGLONG> self_size;  // looked up at the first match
   constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
     if ((data.dwFileAttributes & kNotPlain) != 0) continue;
     std::string name = Narrow(data.cFileName);
     if (!MatchesWildcard(pattern, name)) continue;
     // A launcher named like a main program must not start itself for ever.
-    if (!self) self = FileIdentity(ModulePath());
-    if (FileIdentity(Wide(folder + kPathSeparator + name)) != *self) names.push_back(std::move(name));
+    // Only a file of its own size can be it: that is asked first, as opening
+    // files to learn who they are costs more than the rest of a start.
+    if (!self_size) self_size = FileSize(self);
+    const ULONGLONG size = ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+    if (size != *self_size || !SameFile(self, Wide(folder + kPathSeparator + name))) names.push_back(std::move(name));
   } while (FindNextFileW(find, &data));
   const DWORD error = GetLastError();
   FindClose(find);
