@@ -1,9 +1,6 @@
 """The facts of the Windows product that a fault in its build would change:
 a 32-bit GUI program for i386 that imports only DLLs that ship with Windows,
-its icon, and its version numbers.
-
-    check_windows_product.py EXE
-"""
+its icon, and its version numbers.   check_windows_product.py EXE"""
 import struct
 import sys
 
@@ -13,15 +10,13 @@ pe = pefile.PE(sys.argv[1])
 resources = {kind.id: {entry.id: entry.directory.entries[0].data.struct for entry in kind.directory.entries}
              for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries}
 group = resources.get(14, {}).get(1)
-group = group and pe.get_data(group.OffsetToData, group.Size)
 fixed = pe.VS_FIXEDFILEINFO[0]
 checks = {
-    "i386, PE32, GUI subsystem": (pe.FILE_HEADER.Machine, pe.OPTIONAL_HEADER.Magic, pe.OPTIONAL_HEADER.Subsystem)
-    == (0x14C, 0x10B, 2),
+    "i386, PE32, GUI": (pe.FILE_HEADER.Machine, pe.OPTIONAL_HEADER.Magic, pe.OPTIONAL_HEADER.Subsystem) == (0x14C, 0x10B, 2),
     "imports only Windows' own DLLs": {e.dll.decode().lower() for e in pe.DIRECTORY_ENTRY_IMPORT}
     <= {"kernel32.dll", "user32.dll", "msvcrt.dll"},
-    "icon group 1 holds one 32x32 16-colour image, number 30001": group is not None and len(group) == 20
-    and struct.unpack_from("<HHHBBBBHHIH", group) == (0, 1, 1, 32, 32, 16, 0, 1, 4, 744, 30001)
+    "icon group 1 holds one 32x32 16-colour image, number 30001, of 744 bytes": group is not None
+    and pe.get_data(group.OffsetToData, group.Size) == struct.pack("<HHHBBBBHHIH", 0, 1, 1, 32, 32, 16, 0, 1, 4, 744, 30001)
     and list(resources.get(3, {})) == [30001] and resources[3][30001].Size == 744,
     "file and product version 1.0.0.0, OS 4, application": (fixed.FileVersionMS, fixed.FileVersionLS,
         fixed.ProductVersionMS, fixed.ProductVersionLS, fixed.FileOS, fixed.FileType) == (0x10000, 0, 0x10000, 0, 4, 1),
