@@ -34,7 +34,8 @@ def row(name, files="*Velmaris5.exe", ini=ini(b"5"), box=None, args=(), line="",
     launcher, NAME@TARGET a symbolic link; *NAME must start. `args` are POSIX
     words, `line` follows the launcher's quoted path on Windows; `box` may
     differ by platform. Options: `only` one platform; `launcher` its name;
-    `nobody` runs unprivileged, the folder in `mode`; `locked` version.ini
+    `nobody` runs unprivileged, the folder in `mode`; `display` names an X
+    display, with a zenity that records its arguments; `locked` version.ini
     is unreadable or held without sharing; `short` starts it by a short name
     with all the arguments the system takes, not enough room for a long one."""
     entries = [re.fullmatch(r"(\*?)(.*?)([/!?=-]|@(.*))?", e, re.S).groups() for e in files.split(" ") if e]
@@ -79,6 +80,8 @@ ROWS = [
     row("UTF-16 with a broken surrogate", ini=utf16("[Version]\nAppVers=7") + b"\x00\xd8", files="*Velmaris7.exe"),
     row("a gigabyte line in bounded memory", only="posix", ini="sparse", max_kib=64 * 1024),
     row("nothing matches", files="Velmaris6.exe Velmaris512345.exe", box=NOT_FOUND),
+    row("a graphical session shows the box through zenity too", only="posix", display=True, ini=ini(b"32767.5"),
+        files="", box=ERROR + "Overflow"),
     row("overflow: nothing is searched", ini=ini(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow"),
     row("a candidate that is no program: the box names it", files="Velmaris5.exe?",
         box={"posix": ERROR + "Exec format error", "wine": ERROR + "Bad EXE format for {path}."}),
@@ -188,12 +191,21 @@ class Posix(Platform):
             self.root.chmod(0o755)
             self.folder.chmod(row.get("mode", 0o777))
             argv[:0] = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
-        status, peak_kib, record = run_in_session(argv, cwd, {"PATH": "/usr/bin:/bin"}, self.errors,
-                                                  row["started"] and self.folder / "record", **popen)
+        env, zenity = {"PATH": "/usr/bin:/bin"}, self.root / "bin" / "zenity"
+        if row.get("display"):
+            zenity.parent.mkdir()
+            zenity.write_bytes(b'#!/bin/sh\nprintf "%s\\n" "$@" > "${0%/*}/../shown"\n')
+            zenity.chmod(0o755)
+            env = {"PATH": "%s:/usr/bin:/bin" % zenity.parent, "DISPLAY": ":0"}
+        status, peak_kib, record = run_in_session(argv, cwd, env, self.errors, row["started"] and self.folder / "record",
+                                                  **popen)
         self.folder.chmod(0o755)
         text = self.errors.read_bytes().decode("utf-8", "surrogateescape")
         boxes = [text[len("Velmaris: "):-1].replace("\n", "\r\n", 1)] if text else []
         faults = self.check(row, status, boxes, record and record.split(b"\0")[:-1])
+        shown = (self.root / "shown").read_text() if (self.root / "shown").exists() else None
+        if row.get("display") and shown != "--warning\n--no-markup\n--title=Velmaris\n--text=%s\n" % text[10:-1]:
+            faults.append("zenity was given %r" % shown)
         return faults + (["peak memory %d KiB" % peak_kib] if peak_kib > row.get("max_kib", peak_kib) else [])
 
 
