@@ -74,13 +74,7 @@ std::u16string NtfsKey(std::string_view name) {
   for (std::size_t i = 0; i < name.size();) {
     const Decoded character = NameCharacter(name, i);
     i += character.length;
-    const char32_t c = character.code_point;
-    if (c < 0x10000) {
-      key += Upcase(static_cast<char16_t>(c));
-    } else {
-      key += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-      key += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
+    AppendUtf16(key, UpcaseCharacter(character.code_point));
   }
   return key;
 }

@@ -56,6 +56,15 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+void AppendUtf16(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out += static_cast<char16_t>(cp);
+  } else {
+    out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+    out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+  }
+}
+
 std::string ToUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -77,12 +86,7 @@ std::u16string ToUtf16(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto [cp, length] = DecodeUtf8(text, i);
     i += length;
-    if (cp < 0x10000) {
-      out += static_cast<char16_t>(cp);
-    } else {
-      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    }
+    AppendUtf16(out, cp);
   }
   return out;
 }

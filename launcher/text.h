@@ -19,6 +19,9 @@ Decoded DecodeUtf8(std::string_view text, std::size_t i);
 
 void AppendUtf8(std::string& out, char32_t code_point);
 
+// One unit, or a surrogate pair past U+FFFF.
+void AppendUtf16(std::u16string& out, char32_t code_point);
+
 std::string ToUtf8(std::u16string_view text);
 
 // Bytes that form no character become U+FFFD each.
