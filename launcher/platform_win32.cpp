@@ -135,8 +135,8 @@ std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
     ThrowWindowsError(error);
   }
   std::vector<std::string> names;
-  const std::wstring self = ModulePath();
-  std::optional<ULONGLONG> self_size;  // looked up at the first match
+  std::wstring self;  // the launcher's own path and size, looked up at the first match
+  std::optional<ULONGLONG> self_size;
   constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
     if ((data.dwFileAttributes & kNotPlain) != 0) continue;
@@ -145,7 +145,10 @@ std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
     // A launcher named like a main program must not start itself for ever.
     // Only a file of its own size can be it: that is asked first, as opening
     // files to learn who they are costs more than the rest of a start.
-    if (!self_size) self_size = FileSize(self);
+    if (!self_size) {
+      self = ModulePath();
+      self_size = FileSize(self);
+    }
     const ULONGLONG size = ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
     if (size != *self_size || !SameFile(self, Wide(folder + kPathSeparator + name))) names.push_back(std::move(name));
   } while (FindNextFileW(find, &data));
