@@ -1,7 +1,22 @@
 #include "main_program.h"
 
+#include <cstddef>
+
 #include "file_names.h"
 #include "version_file.h"
+
+namespace {
+
+// The value buffer, in characters: the profile reader keeps 99 of a value.
+constexpr std::size_t kValueBufferSize = 100;
+
+}  // namespace
+
+std::int16_t ReadAppVersion(const std::string& launcher_folder) {
+  const std::string path = launcher_folder + platform::kPathSeparator + "version.ini";
+  const std::string value = platform::ReadProfileString(path, "Version", "AppVers", kValueBufferSize);
+  return ToVersionNumber(ReadNumber(value));
+}
 
 std::string MainProgramPattern(std::int16_t version) {
   return "Velmaris" + VersionText(version) + "????.exe";

@@ -1,10 +1,16 @@
-// Choosing the main-program executable for a version, and starting it.
+// The steps of a start that ask the platform: reading the current version,
+// choosing the main-program executable for it, and starting it.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "platform.h"
+
+// Version number from folder + separator + "version.ini", key "AppVers" of
+// section "Version". A missing file, section or key gives 0; an out-of-range
+// value, or a file that is there but cannot be read, throws Failure.
+std::int16_t ReadAppVersion(const std::string& launcher_folder);
 
 // "Velmaris" + version text + "????.exe": the version, then up to four
 // characters other than ".", then ".exe".

@@ -7,7 +7,6 @@
 #include "frmIcon.h"
 #include "main_program.h"
 #include "platform.h"
-#include "version_file.h"
 
 namespace mdlMain {
 

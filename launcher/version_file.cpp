@@ -7,11 +7,9 @@
 #include <cstdlib>
 
 #include "failure.h"
-#include "platform.h"
 
 namespace {
 
-constexpr std::size_t kValueBufferSize = 100;
 constexpr long kExponentLimit = 100000;  // far past any double's range
 
 [[noreturn]] void ThrowOverflow() { throw Failure("Overflow"); }
@@ -111,10 +109,3 @@ std::int16_t ToVersionNumber(double number) {
 }
 
 std::string VersionText(std::int16_t version) { return std::to_string(version); }
-
-std::int16_t ReadAppVersion(const std::string& launcher_folder) {
-  const std::string path = launcher_folder + platform::kPathSeparator + "version.ini";
-  const std::string value =
-      platform::ReadProfileString(path, "Version", "AppVers", kValueBufferSize);
-  return ToVersionNumber(ReadNumber(value));
-}

@@ -1,5 +1,5 @@
-// Which version of the main program is current: key "AppVers" of section
-// "Version" in "version.ini" beside the launcher.
+// How the value of "AppVers" in "version.ini" names the current version:
+// the rules alone, which ask nothing of the platform (see ReadAppVersion).
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,3 @@ double ReadNumber(std::string_view text);
 std::int16_t ToVersionNumber(double number);
 
 std::string VersionText(std::int16_t version);
-
-// Version number from folder + separator + "version.ini". A missing file,
-// section or key gives 0; an out-of-range value throws Failure("Overflow").
-std::int16_t ReadAppVersion(const std::string& launcher_folder);
