@@ -1,6 +1,5 @@
-"""The facts of the Windows product that a fault in its build would change:
-a 32-bit GUI program for i386 that imports only DLLs that ship with Windows,
-its icon, and its version numbers.   check_windows_product.py EXE"""
+"""check_windows_product.py EXE: the facts of the product that a fault in its
+build would change: i386 GUI program, system DLLs only, icon, version."""
 import struct
 import sys
 

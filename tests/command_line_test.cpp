@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "text.h"
@@ -17,18 +18,15 @@ namespace {
 using namespace std::string_literals;
 
 TEST(ArgumentText, KeepsEverythingAfterTheProgramNameAndItsBlanks) {
-  const struct {
-    const char* command_line;
-    const char* text;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {  // command line, argument text
       {"", ""},         {"L.exe", ""},    {"L.exe   ", ""},  {"L.exe \t a", "a"},  {"L.exe\ta", "a"},
       {"\"\" a", "a"},  {"a\\\"b c", "c"}, {"L.exe \"a  b\"  c ", "\"a  b\"  c "},
       {"\"C:\\Program Files\\V\\L.exe\" x y", "x y"}, {"\"C:\\Program Files\\V\\L.exe\"x y", "x y"},
       {"\"C:\\unterminated x", ""},       {"L.exe \xC3\xA9t\xC3\xA9 \xE6\x97\xA5", "\xC3\xA9t\xC3\xA9 \xE6\x97\xA5"},
       {"C:\\V\\L.exe \t \"a  b\"\t\"\" c\\\"d \\\\\"e f\" ", "\"a  b\"\t\"\" c\\\"d \\\\\"e f\" "},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ArgumentText(c.command_line), c.text) << c.command_line;
+  for (const auto& [command_line, text] : cases) {
+    EXPECT_EQ(ArgumentText(command_line), text) << command_line;
 #ifdef _WIN32
     // The system's own parser must see the same arguments after the name.
     const auto parse = [](std::string_view line) {
@@ -39,8 +37,8 @@ TEST(ArgumentText, KeepsEverythingAfterTheProgramNameAndItsBlanks) {
       LocalFree(words);
       return result;
     };
-    if (*c.command_line) {
-      EXPECT_EQ(parse("x " + std::string(ArgumentText(c.command_line))), parse(c.command_line));
+    if (*command_line) {
+      EXPECT_EQ(parse("x " + std::string(ArgumentText(command_line))), parse(command_line));
     }
 #endif
   }

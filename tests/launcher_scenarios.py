@@ -34,6 +34,7 @@ def row(name, files="*Velmaris5.exe", ini=ini(b"5"), box=None, args=(), line="",
     launcher, NAME@TARGET a symbolic link; *NAME must start. `args` are POSIX
     words, `line` follows the launcher's quoted path on Windows; `box` may
     differ by platform. Options: `only` one platform; `launcher` its name;
+    `elevated` starts Velmaris5.exe by the "runas" routine alone, with `line`;
     `nobody` runs unprivileged, the folder in `mode`; `display` names an X
     display, with a zenity that records its arguments; `locked` version.ini
     is unreadable or held without sharing; `short` starts it by a short name
@@ -83,6 +84,8 @@ ROWS = [
     row("a graphical session shows the box through zenity too", only="posix", display=True, ini=ini(b"32767.5"),
         files="", box=ERROR + "Overflow"),
     row("overflow: nothing is searched", ini=ini(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow"),
+    row("the start through the shell's consent prompt hands on the text", only="wine", elevated=True,
+        line=' a "b  c"\t d\\" \u00e9\u65e5 '),
     row("a candidate that is no program: the box names it", files="Velmaris5.exe?",
         box={"posix": ERROR + "Exec format error", "wine": ERROR + "Bad EXE format for {path}."}),
     row("a candidate that may not be run", only="posix", files="Velmaris5.exe-", box=ERROR + "Permission denied"),
@@ -98,10 +101,10 @@ def cmdline(pid):
 
 
 def run_in_session(argv, cwd, env, errors, record, **popen):
-    """Gives the exit status, peak memory in KiB and the record (or None
-    after 10 s) of argv, run in a session of its own, which is then ended
-    with every process that runs a file of the scenario (Wine starts some
-    in sessions of their own): a launcher that started itself would go on."""
+    """Exit status, peak KiB and record (or None after 10 s) of argv, run in a
+    session of its own; then that session ends, and every process running a
+    file of the scenario (Wine starts some in sessions of their own), as a
+    launcher that started itself would go on."""
     with open(errors, "wb") as stderr:
         process = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                    stderr=stderr, start_new_session=True, **popen)
@@ -250,16 +253,16 @@ class Wine(Platform):
         return [program, '"%s"%s' % (program, passed and " " + passed)]
 
     def run(self, row):
-        # A helper starts the launcher with an exact command line, which
-        # Wine's own start-up would re-quote.
         launcher, request = self.path_text(self.install(row)), self.root / "request"
         strings = [launcher, '"%s"%s' % ("x" if row.get("short") else launcher, row["line"]), self.path_text(self.decoy),
                    self.path_text(self.folder / "version.ini") if row.get("locked") else "", ""]
         request.write_bytes("\0".join(strings).encode("utf-16-le", "surrogatepass"))
-        status, _, record = run_in_session(
-            [os.environ["WINELOADER"], self.helpers / "spawn_exact.exe", self.path_text(request)], self.decoy,
-            dict(os.environ, WINEDEBUG="-all,+relay", LC_ALL="C.UTF-8"), self.errors,
-            row["started"] and self.folder / "record")
+        argv = [os.environ["WINELOADER"], self.helpers / "spawn_exact.exe", self.path_text(request)]
+        if row.get("elevated"):  # the "runas" start alone: Wine never asks for elevation
+            argv[1:] = [self.helpers / "start_elevated.exe", self.path_text(self.folder / "Velmaris5.exe"),
+                        row["line"].lstrip(" \t")]
+        status, _, record = run_in_session(argv, self.decoy, dict(os.environ, WINEDEBUG="-all,+relay", LC_ALL="C.UTF-8"),
+                                           self.errors, row["started"] and self.folder / "record")
         trace = self.errors.read_text("utf-8", "replace")
         boxes = [untrace(m[1]) for m in BOX.finditer(trace) if untrace(m[2]) == "Velmaris" and int(m[3], 16) == 48]
         if not trace.count("Call user32.MessageBeep(") == len(boxes) == trace.count("Call user32.MessageBoxW("):
@@ -268,7 +271,6 @@ class Wine(Platform):
 
 
 def windows_launcher(product, x86_64):
-    """The 32-bit product where 32-bit Wine runs, else the x86-64 build."""
     try:
         subprocess.run(["/usr/lib/wine/wine", "--version"], stdout=subprocess.DEVNULL, check=True)
         print("wine: running the 32-bit product, " + product)

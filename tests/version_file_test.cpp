@@ -3,16 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "failure.h"
 
 namespace {
 
 TEST(ReadNumber, ReadsTheLongestLeadingNumber) {
-  const struct {
-    std::string text;
-    double expected;
-  } cases[] = {
+  const std::pair<std::string, double> cases[] = {  // text, number
       {"", 0},          {"5", 5},          {"-3", -3},        {"+7", 7},
       {"5.5", 5.5},     {".5", 0.5},       {"5.", 5},         {"1.2.3", 1.2},
       {" 1 2 ", 12},    {"1\t2\n3", 123},  {"- 4", -4},       {"5abc", 5},
@@ -27,22 +25,19 @@ TEST(ReadNumber, ReadsTheLongestLeadingNumber) {
       {"-&H5", 0},      {std::string(10000, '0') + "7", 7},
       {"0." + std::string(10000, '0') + "1", 0}, {"12e1", 120}, {"1e12", 1e12},
   };
-  for (const auto& c : cases) EXPECT_EQ(ReadNumber(c.text), c.expected) << "text: " << c.text;
+  for (const auto& [text, number] : cases) EXPECT_EQ(ReadNumber(text), number) << "text: " << text;
   for (const char* text : {"1e400", "-1D309", "&H100000000", "&O40000000000", "1e99999999999"})
     EXPECT_THROW(ReadNumber(text), Failure) << text;
   EXPECT_THROW(ReadNumber(std::string(400, '9')), Failure);
 }
 
 TEST(ToVersionNumber, RoundsHalfToEvenWithinSixteenBits) {
-  const struct {
-    double number;
-    int expected;
-  } cases[] = {
+  const std::pair<double, int> cases[] = {  // number, version
       {5.5, 6},   {4.5, 4},          {-0.5, 0},        {0.5, 0},          {1.5, 2},
       {-1.5, -2}, {2.4999, 2},       {2.5001, 3},      {32767, 32767},    {32767.4, 32767},
       {-32768, -32768}, {-32768.5, -32768}, {-3, -3},
   };
-  for (const auto& c : cases) EXPECT_EQ(ToVersionNumber(c.number), c.expected) << c.number;
+  for (const auto& [number, version] : cases) EXPECT_EQ(ToVersionNumber(number), version) << number;
   for (double number : {32767.5, 32768.0, -32768.6, -32769.0, 1e300, -1e300})
     EXPECT_THROW(ToVersionNumber(number), Failure) << number;
   EXPECT_EQ(VersionText(ToVersionNumber(-0.5)), "0");

@@ -1,11 +1,9 @@
 // Starts a program with an exact command line, which Wine's own start-up
-// would re-quote, and exits with its exit status. The request file holds
-// four UTF-16 strings, each ended by a NUL: application, command line,
-// current directory, and a file to hold open without sharing meanwhile (as
-// an updater rewriting it does), or "".
-// With no request it only keeps Wine's desktop alive for a test run: Wine
-// ends an unused desktop a moment after its last user, and a process that
-// comes in that moment waits ten seconds for it.
+// would re-quote, and exits with its status. The request file holds four
+// NUL-ended UTF-16 strings: application, command line, current folder, and a
+// file to hold without sharing meanwhile (as an updater does), or "".
+// With no request it keeps Wine's desktop alive for a test run: a process
+// that comes just as Wine ends an unused desktop waits ten seconds for it.
 #include <windows.h>
 
 #include <string>
