@@ -1,6 +1,6 @@
 // The wildcard matcher and the NTFS upper-casing on any pattern and name
 // (split at the first NUL): no crash, every name matches itself and its
-// ASCII capitals, and upper-casing is done once for all.
+// ASCII capitals, and the NTFS order is an order.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string upper(name);
   for (char& c : upper)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  if (!MatchesWildcard(upper, name) || NtfsKey(upper) != NtfsKey(name)) __builtin_trap();
-  for (char16_t unit : NtfsKey(name))
-    if (Upcase(unit) != unit) __builtin_trap();
+  if (!MatchesWildcard(upper, name) || CompareNtfs(upper, name) != 0) __builtin_trap();
+  // An order: antisymmetric, and strict once bytes break ties.
+  if ((CompareNtfs(pattern, name) < 0) != (CompareNtfs(name, pattern) > 0)) __builtin_trap();
+  if (pattern != name && NtfsLess(pattern, name) == NtfsLess(name, pattern)) __builtin_trap();
   return 0;
 }

@@ -4,7 +4,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The unit as Windows and NTFS upper-case it when they compare names.
 char16_t Upcase(char16_t unit);
@@ -15,9 +14,10 @@ char16_t Upcase(char16_t unit);
 // never ".".
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
-// What NTFS orders names by: their UTF-16 units, each upper-cased.
-std::u16string NtfsKey(std::string_view name);
+// Compares names as NTFS orders them, by their UTF-16 units, each
+// upper-cased: less than, equal to or greater than zero.
+int CompareNtfs(std::string_view a, std::string_view b);
 
-// The name that an NTFS listing of `names` yields last: the greatest by
-// NtfsKey, then by bytes; "" when there are none.
-std::string LastInNtfsOrder(const std::vector<std::string>& names);
+// NTFS order, then bytes: the order in which an NTFS listing yields names,
+// made strict for POSIX folders that hold names NTFS calls equal.
+bool NtfsLess(std::string_view a, std::string_view b);

@@ -36,4 +36,5 @@ for code, up in sorted(upper.items()):
 with open(sys.argv[2], "w", encoding="ascii") as out:
     out.write("// Made by make_upcase_table.py from the Unicode Character Database.\n")
     for first, last, delta, step in runs:
-        out.write("{0x%04X, 0x%04X, 0x%04X, %d},\n" % (first, last, delta, step or 1))
+        assert last - first < 256, "a run's span must fit its byte"
+        out.write("{0x%04X, 0x%04X, %d, %d},\n" % (first, delta, last - first, step or 1))

@@ -25,8 +25,6 @@ std::string FirstCharacters(const std::string& text, std::size_t count) {
   return text.substr(0, end);
 }
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 // Where the line that runs on at `from` ends: its first CR or LF, or npos.
 // memchr rather than a loop: a line may be a gigabyte long.
 std::size_t LineEnd(std::string_view text, std::size_t from) {
@@ -137,14 +135,14 @@ void ProfileReader::DecodeUtf16(unsigned char byte) {
   if (high_surrogate_ != 0) {
     const char32_t high = high_surrogate_;
     high_surrogate_ = 0;
-    if (unit >= 0xDC00 && unit <= 0xDFFF) {
-      TakeCodePoint(0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+    if (IsLowSurrogate(unit)) {
+      TakeCodePoint(CombineSurrogates(high, unit));
       return;
     }
-    TakeCodePoint(kReplacement);
+    TakeCodePoint(kReplacementCharacter);
   }
-  if (unit >= 0xD800 && unit <= 0xDBFF) high_surrogate_ = unit;
-  else if (unit >= 0xDC00 && unit <= 0xDFFF) TakeCodePoint(kReplacement);
+  if (IsHighSurrogate(unit)) high_surrogate_ = unit;
+  else if (IsLowSurrogate(unit)) TakeCodePoint(kReplacementCharacter);
   else TakeCodePoint(unit);
 }
 
@@ -226,7 +224,7 @@ std::string ProfileReader::Value() {
   if (encoding_ == Encoding::kUndecided) DecideEncoding();
   if (high_surrogate_ != 0 && !Done()) {
     high_surrogate_ = 0;
-    TakeCodePoint(kReplacement);
+    TakeCodePoint(kReplacementCharacter);
   }
   if (!found_ || capacity_ == 0) return "";
   std::string text = value_.kept();
@@ -234,6 +232,10 @@ std::string ProfileReader::Value() {
   if (length >= 2 && (text[0] == '"' || text[0] == '\'') && value_.last() == text[0])
     text = text.substr(1, std::min(length - 2, text.size() - 1));
   return FirstCharacters(text, capacity_ - 1);
+}
+
+bool HasUnreadMark(std::string_view head) {
+  return head.starts_with("\xEF\xBB\xBF") || head.starts_with("\xFE\xFF");
 }
 
 std::string ReadProfileValue(std::string_view file, std::string_view section,

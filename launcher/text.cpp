@@ -1,16 +1,7 @@
 #include "text.h"
 
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-}  // namespace
-
 Decoded DecodeUtf8(std::string_view text, std::size_t i) {
-  constexpr Decoded kMalformed{kReplacement, 1};
+  constexpr Decoded kMalformed{kReplacementCharacter, 1};
   const unsigned char lead = static_cast<unsigned char>(text[i]);
   if (lead < 0x80) return {lead, 1};
   std::size_t length;
@@ -56,13 +47,14 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-void AppendUtf16(std::u16string& out, char32_t cp) {
+std::size_t EncodeUtf16(char32_t cp, char16_t units[2]) {
   if (cp < 0x10000) {
-    out += static_cast<char16_t>(cp);
-  } else {
-    out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-    out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    units[0] = static_cast<char16_t>(cp);
+    return 1;
   }
+  units[0] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+  units[1] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+  return 2;
 }
 
 std::string ToUtf8(std::u16string_view text) {
@@ -71,7 +63,7 @@ std::string ToUtf8(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char32_t unit = text[i];
     if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      AppendUtf8(out, CombineSurrogates(unit, text[i + 1]));
       ++i;
     } else {
       AppendUtf8(out, unit);
@@ -86,7 +78,8 @@ std::u16string ToUtf16(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto [cp, length] = DecodeUtf8(text, i);
     i += length;
-    AppendUtf16(out, cp);
+    char16_t units[2];
+    out.append(units, EncodeUtf16(cp, units));
   }
   return out;
 }

@@ -4,6 +4,7 @@
 // gives back the same UTF-16.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,16 @@ Decoded DecodeUtf8(std::string_view text, std::size_t i);
 
 void AppendUtf8(std::string& out, char32_t code_point);
 
-// One unit, or a surrogate pair past U+FFFF.
-void AppendUtf16(std::u16string& out, char32_t code_point);
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+constexpr bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+constexpr char32_t CombineSurrogates(char32_t high, char32_t low) {
+  return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+
+// One unit, or a surrogate pair past U+FFFF, into `units`; gives the count.
+std::size_t EncodeUtf16(char32_t code_point, char16_t units[2]);
 
 std::string ToUtf8(std::u16string_view text);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -36,23 +37,20 @@ TEST(MatchesWildcard, VersionPatterns) {
   }
 }
 
-TEST(LastInNtfsOrder, UpperCasedUtf16UnitsThenBytes) {
+TEST(NtfsLess, UpperCasedUtf16UnitsThenBytes) {
   const std::vector<std::string> orders[] = {
-      {"Velmaris5.exe", "Velmaris51.exe", "Velmaris5A.exe", "velmaris5b.exe", "Velmaris5_.exe"},  // "_" after "Z"
+      {"", "Velmaris5.exe", "Velmaris51.exe", "Velmaris5A.exe", "velmaris5b.exe", "Velmaris5_.exe"},  // "_" after "Z"
       {"a", "B", "b"}, {"a", "ab"}, {"Z", "z", "\xC3\xA9"}, {"i", "J", "\xC4\xB1"},
       {"\xC3\xA4", "\xC3\x96"}, {"\xC3\xA0", "\xC3\x81"},  // \u00e4 is \u00c4, before \u00d6; \u00e0 before \u00c1
       // UTF-16 units: U+D830 alone, U+1F600 (D83D DE00), U+1F601, U+E000, U+FF5A (upper-cased to U+FF3A).
       {"\xED\xA0\xB0", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x81", "\xEE\x80\x80", "\xEF\xBD\x9A"},
       {"\xFE", "\xFF", "\xEF\xBF\xBD"},  // bytes that are no UTF-8, then U+FFFD
   };
-  EXPECT_EQ(LastInNtfsOrder({}), "");
-  // Each name is the last of those up to it, however they are listed.
-  for (const auto& order : orders) {
-    for (std::size_t k = 1; k <= order.size(); ++k) {
-      EXPECT_EQ(LastInNtfsOrder({order.begin(), order.begin() + k}), order[k - 1]);
-      EXPECT_EQ(LastInNtfsOrder({order.rbegin() + (order.size() - k), order.rend()}), order[k - 1]);
-    }
-  }
+  for (const auto& order : orders)
+    for (std::size_t i = 0; i < order.size(); ++i)
+      for (std::size_t k = 0; k < order.size(); ++k)
+        EXPECT_EQ(NtfsLess(order[i], order[k]), i < k) << order[i] << " < " << order[k];
+  EXPECT_EQ(CompareNtfs("velmaris5B.EXE", "VELMARIS5b.exe"), 0);
 }
 
 #ifdef _WIN32
