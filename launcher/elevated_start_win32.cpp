@@ -9,7 +9,11 @@ unsigned long StartElevated(const wchar_t* application, const wchar_t* parameter
   // shell32 is loaded on this path only, and from the system folder by its
   // full path, so that an ordinary start maps no further DLL.
   std::wstring shell32(MAX_PATH, L'\0');
-  shell32.resize(GetSystemDirectoryW(shell32.data(), MAX_PATH));
+  // 0 is a failure, and MAX_PATH or more the size it would have needed:
+  // either would leave a path that names the current drive's root.
+  const UINT length = GetSystemDirectoryW(shell32.data(), MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+  shell32.resize(length);
   const HMODULE module = LoadLibraryW((shell32 + L"\\shell32.dll").c_str());
   if (module == nullptr) return GetLastError();
   using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "frmIcon.h"
@@ -9,6 +10,20 @@
 #include "platform.h"
 
 namespace mdlMain {
+
+namespace {
+
+// The whole text takes memory, which may be what failed: then the prompt
+// alone is shown.
+void ShowFailure(const char* description) noexcept {
+  try {
+    platform::ShowMessageBox(std::string(kErrorPrompt) + "\r\n" + description, kWarningBox, kTitle);
+  } catch (const std::bad_alloc&) {
+    platform::ShowMessageBox(kErrorPrompt, kWarningBox, kTitle);
+  }
+}
+
+}  // namespace
 
 void Main() {
   ExitStatus status;
@@ -30,8 +45,7 @@ void Main() {
     // Failures are reported once and never retried; out of memory lands
     // here too, with the runtime's description.
     platform::Beep();
-    platform::ShowMessageBox(std::string(kErrorPrompt) + "\r\n" + failure.what(), kWarningBox,
-                             kTitle);
+    ShowFailure(failure.what());
     platform::EndProcess(kFailed);
   }
   platform::EndProcess(status);

@@ -1,7 +1,7 @@
 // Every operation the launcher needs from the operating system, as whole
 // tasks. One implementation per platform is chosen at link time
-// (platform_posix.cpp, platform_win32.cpp); the tests link a fake instead.
-// Operations that can fail throw Failure with the system's own wording.
+// (platform_posix.cpp, platform_win32.cpp). Operations that can fail throw
+// Failure with the system's own wording.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +16,16 @@ namespace platform {
 // Windows one command-line tail (a single element). Empty when there are none.
 using Arguments = std::vector<std::string>;
 
-// Joins a file name to a folder: folder + kPathSeparator + name, even when
-// the folder already ends in a separator (a root folder).
 extern const char kPathSeparator;
+
+// folder + kPathSeparator + name, even when the folder already ends in a
+// separator (a root folder).
+inline std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  path += kPathSeparator;
+  path += name;
+  return path;
+}
 
 // Folder that holds the running executable.
 std::string LauncherFolder();
@@ -29,14 +36,26 @@ Arguments LauncherArguments();
 // `capacity` - 1 characters. A missing file, section or key gives "", and so
 // does a folder in the file's place; a file that is there but cannot be
 // opened or read (no permission, locked by another process) is a Failure.
+// Only what the file held when it was opened is read.
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::size_t capacity);
 
-// Names of the plain files in `folder` that match the wildcard `pattern`
-// (see MatchesWildcard), other than the running executable itself (in
-// whatever name or link), in no particular order.
-std::vector<std::string> ListMatchingFiles(const std::string& folder,
-                                           std::string_view pattern);
+// A plain file whose name matched. `could_be_launcher` is false when the
+// listing alone shows that the file is neither the running executable nor
+// a copy of it, so that nothing more need be asked of it.
+struct Candidate {
+  std::string name;
+  bool could_be_launcher;
+};
+
+// The plain files in `folder` that match the wildcard `pattern` (see
+// MatchesWildcard), in no particular order.
+std::vector<Candidate> ListMatchingFiles(const std::string& folder, std::string_view pattern);
+
+// True when the file at `path` is the running executable, in whatever name
+// or link, or a byte-for-byte copy of it; false also when that cannot be
+// known (a file that cannot be opened is left to the start to report).
+bool IsLauncherOrCopy(const std::string& path);
 
 // Starts the program at `path` with `arguments` in a normal, activated
 // window and does not wait for it.
@@ -51,10 +70,11 @@ void FreeApplicationIcon(IconHandle icon);
 
 void Beep();
 
-// Modal box; returns when the user has closed it. Never throws: a box that
-// cannot be shown is not reported again.
-void ShowMessageBox(const std::string& prompt, unsigned style,
-                    const std::string& title);
+// Modal box; returns when the user has closed it. Never throws, and shows
+// the prompt whatever state the process is in (out of memory, standard
+// error a pipe that nobody reads); a box that cannot be shown is not
+// reported again.
+void ShowMessageBox(std::string_view prompt, unsigned style, std::string_view title) noexcept;
 
 [[noreturn]] void EndProcess(int status);
 

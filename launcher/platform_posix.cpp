@@ -1,14 +1,18 @@
 // POSIX implementation of platform.h, and the process entry point.
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "failure.h"
 #include "file_names.h"
@@ -23,6 +27,9 @@ namespace {
 int g_argc;
 char** g_argv;
 
+// The running executable, whatever name or link started it.
+constexpr char kSelf[] = "/proc/self/exe";
+
 [[noreturn]] void ThrowSystemError(int error) { throw Failure(std::strerror(error)); }
 
 void WriteAll(int fd, std::string_view text) {
@@ -34,15 +41,64 @@ void WriteAll(int fd, std::string_view text) {
   }
 }
 
+// Reads `size` bytes, or fewer at the end of the file: how many it read, or
+// -1 with errno.
+ssize_t ReadUpTo(int fd, char* buffer, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = read(fd, buffer + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+// The box's line on standard error, "title: prompt", with LF for CR LF, as a
+// terminal and the dialog programs want it. Put together on the stack: the
+// failure being reported may be that memory ran out.
+void WriteBoxLine(std::string_view title, std::string_view prompt) {
+  char line[4096];
+  std::size_t length = 0;
+  const auto put = [&](char c) {
+    if (length == sizeof line) WriteAll(STDERR_FILENO, std::string_view(line, std::exchange(length, 0)));
+    line[length++] = c;
+  };
+  for (char c : title) put(c);
+  put(':');
+  put(' ');
+  for (std::size_t i = 0; i < prompt.size(); ++i) {
+    if (prompt.compare(i, 2, "\r\n") == 0) ++i;
+    put(prompt[i] == '\r' ? '\n' : prompt[i]);
+  }
+  put('\n');
+  // Standard error may be a pipe whose reader has gone (the terminal or
+  // session that started the launcher has closed): SIGPIPE must not end the
+  // launcher before its box and its exit status. Only the box's own path
+  // changes the disposition, so a started program inherits the launcher's.
+  struct sigaction ignore {}, previous {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGPIPE, &ignore, &previous);
+  WriteAll(STDERR_FILENO, std::string_view(line, length));
+  sigaction(SIGPIPE, &previous, nullptr);
+}
+
 // Shows the box through the first dialog program on PATH that starts, and
 // waits until it is closed.
-void ShowGraphicalBox(const std::string& prompt, const std::string& title) {
-  const std::string zenity_title = "--title=" + title;
-  const std::string zenity_text = "--text=" + prompt;
+void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
+  std::string text;
+  for (std::size_t i = 0; i < prompt.size(); ++i) {
+    if (prompt.compare(i, 2, "\r\n") == 0) ++i;
+    text += prompt[i] == '\r' ? '\n' : prompt[i];
+  }
+  const std::string title_text(title);
+  const std::string zenity_title = "--title=" + title_text;
+  const std::string zenity_text = "--text=" + text;
   const char* const commands[][8] = {
       {"zenity", "--warning", "--no-markup", zenity_title.c_str(), zenity_text.c_str(), nullptr},
-      {"kdialog", "--title", title.c_str(), "--sorry", prompt.c_str(), nullptr},
-      {"xmessage", "-title", title.c_str(), "-center", "-buttons", "OK", prompt.c_str(), nullptr},
+      {"kdialog", "--title", title_text.c_str(), "--sorry", text.c_str(), nullptr},
+      {"xmessage", "-title", title_text.c_str(), "-center", "-buttons", "OK", text.c_str(), nullptr},
   };
   for (const auto& argv : commands) {
     pid_t pid;
@@ -55,6 +111,24 @@ void ShowGraphicalBox(const std::string& prompt, const std::string& title) {
   }
 }
 
+// Whether the file at `path` holds the same `size` bytes as the launcher's.
+bool SameContents(const std::string& path, off_t size) {
+  const int self = open(kSelf, O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a FIFO may have taken the file's place since.
+  const int other = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  char mine[64 * 1024], theirs[sizeof mine];
+  bool same = self >= 0 && other >= 0;
+  for (off_t done = 0; same && done < size;) {
+    const std::size_t want = static_cast<std::size_t>(std::min<off_t>(size - done, sizeof mine));
+    same = ReadUpTo(self, mine, want) == static_cast<ssize_t>(want) &&
+           ReadUpTo(other, theirs, want) == static_cast<ssize_t>(want) && std::memcmp(mine, theirs, want) == 0;
+    done += static_cast<off_t>(want);
+  }
+  if (self >= 0) close(self);
+  if (other >= 0) close(other);
+  return same;
+}
+
 }  // namespace
 
 const char platform::kPathSeparator = '/';
@@ -62,7 +136,7 @@ const char platform::kPathSeparator = '/';
 std::string platform::LauncherFolder() {
   std::string path(256, '\0');
   for (;;) {
-    const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
+    const ssize_t n = readlink(kSelf, path.data(), path.size());
     if (n < 0) ThrowSystemError(errno);
     if (static_cast<std::size_t>(n) < path.size()) {
       path.resize(static_cast<std::size_t>(n));
@@ -87,23 +161,26 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     const int error = errno;
-    // No file is no value, and so is a folder, even one that may not be read.
-    if (error == ENOENT || error == ENOTDIR || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+    // No file is no value, and so are a dangling or looping link and a
+    // folder, even one that may not be read.
+    if (error == ENOENT || error == ENOTDIR || error == ELOOP || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
       return reader.Value();
     ThrowSystemError(error);
   }
   // Only regular files: a device would never end, a directory reads nothing.
+  // Only the size the file had when it was opened is read, so that another
+  // program that keeps appending to it cannot keep the launcher reading.
   int error = 0;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
     char buffer[64 * 1024];
-    while (!reader.Done()) {
-      const ssize_t n = read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
+    for (off_t left = st.st_size; left > 0 && !reader.Done();) {
+      const ssize_t n = ReadUpTo(fd, buffer, static_cast<std::size_t>(std::min<off_t>(left, sizeof buffer)));
       if (n <= 0) {
         error = n < 0 ? errno : 0;
         break;
       }
       reader.Feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+      left -= n;
     }
   }
   close(fd);
@@ -111,29 +188,37 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   return reader.Value();
 }
 
-std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
-                                                     std::string_view pattern) {
+std::vector<platform::Candidate> platform::ListMatchingFiles(const std::string& folder,
+                                                             std::string_view pattern) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) ThrowSystemError(errno);
-  // A launcher named like a main program must not start itself for ever.
-  struct stat self;
-  if (stat("/proc/self/exe", &self) != 0) self = {};
-  std::vector<std::string> names;
+  std::vector<Candidate> candidates;
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(dir);
     if (entry == nullptr) break;
-    // The name is checked first: a large folder of other files costs no stat.
+    // The name is checked first: a large folder of other files costs no
+    // stat, and neither do candidates whose type the listing gives.
     if (!MatchesWildcard(pattern, entry->d_name)) continue;
-    struct stat st;  // after following links
-    if (fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode) &&
-        (st.st_dev != self.st_dev || st.st_ino != self.st_ino))
-      names.emplace_back(entry->d_name);
+    struct stat st;  // a link counts as what it leads to
+    const bool plain = entry->d_type == DT_REG ||
+                       ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+                        fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode));
+    // A listing gives no size, so any file may be the launcher or a copy.
+    if (plain) candidates.push_back({entry->d_name, true});
   }
   const int error = errno;
   closedir(dir);
   if (error != 0) ThrowSystemError(error);
-  return names;
+  return candidates;
+}
+
+bool platform::IsLauncherOrCopy(const std::string& path) {
+  struct stat self, other;
+  if (stat(kSelf, &self) != 0 || stat(path.c_str(), &other) != 0) return false;
+  if (self.st_dev == other.st_dev && self.st_ino == other.st_ino) return true;
+  // Sizes first: a main program is opened only when it has the launcher's.
+  return self.st_size == other.st_size && S_ISREG(other.st_mode) && SameContents(path, self.st_size);
 }
 
 void platform::StartProgram(const std::string& path, const Arguments& arguments) {
@@ -156,16 +241,14 @@ void platform::Beep() {
   if (isatty(STDERR_FILENO)) WriteAll(STDERR_FILENO, "\a");
 }
 
-void platform::ShowMessageBox(const std::string& prompt, unsigned /*style*/,
-                              const std::string& title) {
-  std::string text;  // a terminal and the dialog programs want LF for CR LF
-  for (std::size_t i = 0; i < prompt.size(); ++i) {
-    if (prompt.compare(i, 2, "\r\n") == 0) ++i;
-    text += prompt[i] == '\r' ? '\n' : prompt[i];
+void platform::ShowMessageBox(std::string_view prompt, unsigned /*style*/, std::string_view title) noexcept {
+  WriteBoxLine(title, prompt);
+  if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) return;
+  try {
+    ShowGraphicalBox(prompt, title);
+  } catch (const std::bad_alloc&) {
+    // The line on standard error has said it.
   }
-  WriteAll(STDERR_FILENO, title + ": " + text + "\n");
-  if (std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr)
-    ShowGraphicalBox(text, title);
 }
 
 void platform::EndProcess(int status) { _exit(status); }

@@ -2,9 +2,9 @@
 // crosses here between the core's UTF-8 and the wide (UTF-16) API.
 #include <windows.h>
 
-#include <cstdlib>
-#include <optional>
-#include <tuple>
+#include <algorithm>
+#include <cstring>
+#include <iterator>
 
 #include "command_line.h"
 #include "elevated_start_win32.h"
@@ -12,6 +12,7 @@
 #include "file_names.h"
 #include "mdlMain.h"
 #include "platform.h"
+#include "profile.h"
 #include "text.h"
 
 namespace {
@@ -31,13 +32,17 @@ std::string Narrow(std::wstring_view text) {
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring text(buffer != nullptr ? buffer : L"", length);
-  LocalFree(buffer);
+  std::wstring_view text(buffer != nullptr ? buffer : L"", length);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-    text.pop_back();
-  if (text.empty()) throw Failure("Error " + std::to_string(code));
-  throw Failure(program.empty() ? Narrow(text) : FillProgramInsert(Narrow(text), program));
+    text.remove_suffix(1);
+  const std::string description = text.empty() ? "Error " + std::to_string(code) : Narrow(text);
+  LocalFree(buffer);
+  throw Failure(program.empty() ? description : FillProgramInsert(description, program));
 }
+
+// Whether the launcher may ask Windows for what a newer version brings:
+// the oldest it supports is XP SP3, so these are looked up at run time.
+FARPROC Kernel32Function(const char* name) { return GetProcAddress(GetModuleHandleW(L"kernel32"), name); }
 
 std::wstring ModulePath() {
   std::wstring path(MAX_PATH, L'\0');
@@ -50,37 +55,114 @@ std::wstring ModulePath() {
   }
 }
 
-ULONGLONG FileSize(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-  return ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+// A path that the file functions take past MAX_PATH, which the profile
+// reader and the plain form do not: "\\?\" before a drive path, "\\?\UNC\"
+// for a share. The module path it is made from is already full and plain.
+std::wstring LongPath(std::wstring path) {
+  if (path.size() >= MAX_PATH && !path.starts_with(L"\\\\?\\"))
+    path.starts_with(L"\\\\") ? path.insert(1, L"\\?\\UNC") : path.insert(0, L"\\\\?\\");
+  return path;
 }
 
-// A file's identity, the same whatever name or link it is reached by: its
-// volume's serial number and its index there; none when it cannot be had.
-std::optional<std::tuple<DWORD, DWORD, DWORD>> FileIdentity(const std::wstring& path) {
-  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-  BY_HANDLE_FILE_INFORMATION info{};
-  const BOOL known = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info);
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  if (!known) return std::nullopt;
-  return std::tuple{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE OpenToRead(const std::wstring& path) {
+  return CreateFileW(LongPath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-bool SameFile(const std::wstring& a, const std::wstring& b) {
-  const auto identity = FileIdentity(a);
-  return identity && identity == FileIdentity(b);
+// Reads up to `size` bytes; how many it read (fewer only at the end).
+DWORD ReadUpTo(HANDLE file, char* buffer, DWORD size) {
+  DWORD done = 0, n = 0;
+  while (done < size && ReadFile(file, buffer + done, size - done, &n, nullptr) && n > 0) done += n;
+  return done;
+}
+
+// What the launcher knows of an open file: its identity, the same whatever
+// name or link reaches it, its size and its number of names.
+struct FileFacts {
+  bool known = false;
+  unsigned char identity[24] = {};  // volume serial number and file index
+  ULONGLONG size = 0;
+  DWORD links = 0;
+};
+
+FileFacts Facts(HANDLE file) {
+  FileFacts facts;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info)) return facts;
+  facts.known = true;
+  facts.size = ULONGLONG{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+  facts.links = info.nNumberOfLinks;
+  // The 64-bit index is not unique on ReFS; Windows 8 and later give the
+  // 128-bit one (FileIdInfo), which every file system fills in.
+  struct {
+    ULONGLONG volume;
+    unsigned char id[16];
+  } id_info;
+  using Query = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
+  static const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(Kernel32Function("GetFileInformationByHandleEx")));
+  constexpr int kFileIdInfo = 18;
+  if (query != nullptr && query(file, kFileIdInfo, &id_info, sizeof id_info)) {
+    std::memcpy(facts.identity, &id_info, sizeof id_info);
+  } else {
+    const DWORD short_id[3] = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    std::memcpy(facts.identity, short_id, sizeof short_id);
+  }
+  return facts;
+}
+
+// The launcher's own file, opened once, when a name first matches.
+struct Self {
+  HANDLE file;
+  FileFacts facts;
+};
+
+const Self& LauncherFile() {
+  static const Self self = [] {
+    const HANDLE file = OpenToRead(ModulePath());
+    return Self{file, Facts(file)};
+  }();
+  return self;
+}
+
+bool SameContents(HANDLE a, HANDLE b, ULONGLONG size) {
+  char mine[64 * 1024], theirs[sizeof mine];
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(a, start, nullptr, FILE_BEGIN)) return false;
+  for (ULONGLONG done = 0; done < size;) {
+    const DWORD want = static_cast<DWORD>(std::min<ULONGLONG>(size - done, sizeof mine));
+    if (ReadUpTo(a, mine, want) != want || ReadUpTo(b, theirs, want) != want || std::memcmp(mine, theirs, want) != 0)
+      return false;
+    done += want;
+  }
+  return true;
 }
 
 // DLLs planted beside the launcher (a download folder, say) must not load in
-// its place. Looked up at run time: Windows before 8 may lack the call.
+// its place: the system folder only where Windows can say so (8, or Vista
+// and 7 with KB2533623), else at least not the current folder (XP SP1 on).
 void RestrictDllSearch() {
   using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-  const FARPROC proc = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
-  if (proc != nullptr)
-    reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(proc))(
-        LOAD_LIBRARY_SEARCH_SYSTEM32);
+  using SetDllDirectoryFunction = BOOL(WINAPI*)(const wchar_t*);
+  constexpr DWORD kSearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  if (const FARPROC proc = Kernel32Function("SetDefaultDllDirectories"))
+    reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(proc))(kSearchSystem32);
+  else if (const FARPROC fallback = Kernel32Function("SetDllDirectoryW"))
+    reinterpret_cast<SetDllDirectoryFunction>(reinterpret_cast<void*>(fallback))(L"");
+}
+
+// UTF-16 into a fixed buffer, cut to fit: the box must be shown when memory
+// is what failed.
+const wchar_t* WideInto(wchar_t* out, std::size_t capacity, std::string_view text) {
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size() && length + 2 < capacity;) {
+    const Decoded character = DecodeUtf8(text, i);
+    i += character.length;
+    char16_t units[2];
+    for (std::size_t k = 0, n = EncodeUtf16(character.code_point, units); k < n; ++k) out[length++] = units[k];
+  }
+  out[length] = L'\0';
+  return out;
 }
 
 }  // namespace
@@ -104,58 +186,87 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   std::wstring buffer(capacity, L'\0');
   const DWORD length = GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), L"", buffer.data(),
                                                 static_cast<DWORD>(capacity), file.c_str());
-  // The profile reader takes a file that it cannot open for a missing one.
-  // When it gives nothing, the file's own open (read access, sharing all)
-  // tells the two apart; a file gone since, or a dangling link, is missing.
-  const DWORD attributes = length == 0 ? GetFileAttributesW(file.c_str()) : INVALID_FILE_ATTRIBUTES;
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD error = handle == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-    if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-      ThrowWindowsError(error);
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  if (length > 0) return Narrow(std::wstring_view(buffer).substr(0, length));
+  // The profile reader gives nothing for a missing file, and as well for a
+  // file that it cannot open, cannot reach (past MAX_PATH), or cannot read:
+  // Windows honours no byte-order mark but UTF-16LE's. The file's own open
+  // (read access, sharing all) tells these apart; a file gone since, or a
+  // dangling or looping link, is missing.
+  const DWORD attributes = GetFileAttributesW(LongPath(file).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return "";
+  const HANDLE handle = OpenToRead(file);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return "";
+    ThrowWindowsError(error);
   }
-  return Narrow(std::wstring_view(buffer).substr(0, length));
+  // What the profile reader could not read is read by the launcher's own,
+  // by the same rules, and only as far as the file went when it was opened.
+  LARGE_INTEGER size{};
+  GetFileSizeEx(handle, &size);
+  ProfileReader reader(section, key, capacity);
+  char chunk[64 * 1024];
+  bool unread = file.size() >= MAX_PATH;
+  for (LONGLONG left = size.QuadPart; left > 0 && !reader.Done();) {
+    const DWORD n = ReadUpTo(handle, chunk, static_cast<DWORD>(std::min<LONGLONG>(left, sizeof chunk)));
+    unread = unread || HasUnreadMark(std::string_view(chunk, n));
+    if (n == 0 || !unread) break;
+    reader.Feed(std::string_view(chunk, n));
+    left -= n;
+  }
+  CloseHandle(handle);
+  return reader.Value();
 }
 
-std::vector<std::string> platform::ListMatchingFiles(const std::string& folder,
-                                                     std::string_view pattern) {
+std::vector<platform::Candidate> platform::ListMatchingFiles(const std::string& folder,
+                                                             std::string_view pattern) {
   // The system lists by the pattern's fixed prefix only: its own "?" rules
   // differ between systems (Wine has no "?" before "." rule, and short 8.3
   // names match too), so the shared matcher decides on the long names.
-  const std::string prefix(pattern.substr(0, pattern.find_first_of("?*")));
-  const std::wstring query = Wide(folder + kPathSeparator + prefix + "*");
+  const std::wstring query = Wide(JoinPath(folder, pattern.substr(0, pattern.find('?'))) + "*");
   WIN32_FIND_DATAW data;
-  const HANDLE find = FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                       nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  // The basic query (no short names) and large fetch are Windows 7's; before
+  // it they are refused as invalid parameters, and the plain query serves.
+  constexpr auto kInfoBasic = static_cast<FINDEX_INFO_LEVELS>(1);  // FindExInfoBasic
+  constexpr DWORD kLargeFetch = 2;                                   // FIND_FIRST_EX_LARGE_FETCH
+  HANDLE find = FindFirstFileExW(query.c_str(), kInfoBasic, &data, FindExSearchNameMatch, nullptr, kLargeFetch);
+  if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+    find = FindFirstFileExW(query.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) return {};
     ThrowWindowsError(error);
   }
-  std::vector<std::string> names;
-  std::wstring self;  // the launcher's own path and size, looked up at the first match
-  std::optional<ULONGLONG> self_size;
+  std::vector<Candidate> candidates;
   constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
     if ((data.dwFileAttributes & kNotPlain) != 0) continue;
     std::string name = Narrow(data.cFileName);
     if (!MatchesWildcard(pattern, name)) continue;
-    // A launcher named like a main program must not start itself for ever.
-    // Only a file of its own size can be it: that is asked first, as opening
-    // files to learn who they are costs more than the rest of a start.
-    if (!self_size) {
-      self = ModulePath();
-      self_size = FileSize(self);
-    }
+    // A file of another size than the launcher's is neither it nor a copy,
+    // as far as the listed size can be trusted: not for a link, listed with
+    // its own size, nor when the launcher has further names, whose entries
+    // keep the size they had when the file last changed through them.
+    const FileFacts& self = LauncherFile().facts;
     const ULONGLONG size = ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
-    if (size != *self_size || !SameFile(self, Wide(folder + kPathSeparator + name))) names.push_back(std::move(name));
+    const bool trusted = self.known && self.links == 1 && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+    candidates.push_back({std::move(name), !trusted || size == self.size});
   } while (FindNextFileW(find, &data));
   const DWORD error = GetLastError();
   FindClose(find);
   if (error != ERROR_NO_MORE_FILES) ThrowWindowsError(error);
-  return names;
+  return candidates;
+}
+
+bool platform::IsLauncherOrCopy(const std::string& path) {
+  const Self& self = LauncherFile();
+  const HANDLE file = OpenToRead(Wide(path));
+  const FileFacts other = Facts(file);
+  const bool same = self.facts.known && other.known &&
+                    (std::memcmp(self.facts.identity, other.identity, sizeof other.identity) == 0 ||
+                     (self.facts.size == other.size && SameContents(self.file, file, other.size)));
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return same;
 }
 
 void platform::StartProgram(const std::string& path, const Arguments& arguments) {
@@ -201,21 +312,25 @@ void platform::FreeApplicationIcon(IconHandle) {}
 
 void platform::Beep() { MessageBeep(MB_OK); }
 
-void platform::ShowMessageBox(const std::string& prompt, unsigned style, const std::string& title) {
-  // Common Controls 6, for the box's themed look, is asked for by manifest 2
-  // and active only around the box: in the process manifest it would cost
-  // every start an activation context.
-  const std::wstring module = ModulePath();
+void platform::ShowMessageBox(std::string_view prompt, unsigned style, std::string_view title) noexcept {
+  // Fixed buffers, not strings: the failure being reported may be that
+  // memory ran out.
+  static wchar_t module[32768], prompt_text[32768], title_text[256];
+  // Common Controls 6, for the box's themed look, is asked for by manifest
+  // 100 (1 to 16 are the system's) and active only around the box: in the
+  // process manifest it would cost every start an activation context.
   ACTCTXW context{};
   context.cbSize = sizeof context;
   context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID;
-  context.lpSource = module.c_str();
-  context.lpResourceName = MAKEINTRESOURCEW(2);
+  context.lpSource = module;
+  context.lpResourceName = MAKEINTRESOURCEW(100);
   context.hModule = GetModuleHandleW(nullptr);
-  const HANDLE controls = CreateActCtxW(&context);
+  const DWORD length = GetModuleFileNameW(nullptr, module, std::size(module));
+  const HANDLE controls = length > 0 && length < std::size(module) ? CreateActCtxW(&context) : INVALID_HANDLE_VALUE;
   ULONG_PTR cookie = 0;
   const bool active = controls != INVALID_HANDLE_VALUE && ActivateActCtx(controls, &cookie);
-  MessageBoxW(nullptr, Wide(prompt).c_str(), Wide(title).c_str(), style);
+  MessageBoxW(nullptr, WideInto(prompt_text, std::size(prompt_text), prompt),
+              WideInto(title_text, std::size(title_text), title), style);
   if (active) DeactivateActCtx(0, cookie);
   if (controls != INVALID_HANDLE_VALUE) ReleaseActCtx(controls);
 }

@@ -72,5 +72,10 @@ class ProfileReader {
   TrimmedRun value_;
 };
 
+// Whether `head`, a file's first bytes, starts with a byte-order mark that
+// the Windows profile reader reads as text: it honours UTF-16LE's alone, so
+// UTF-8's hides a first line's section and UTF-16BE reads as bytes.
+bool HasUnreadMark(std::string_view head);
+
 std::string ReadProfileValue(std::string_view file, std::string_view section,
                              std::string_view key, std::size_t capacity);
