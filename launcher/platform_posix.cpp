@@ -27,6 +27,12 @@ namespace {
 int g_argc;
 char** g_argv;
 
+// Read buffers live with the program, not on the stack: under a tight
+// memory limit a stack that cannot grow would end the launcher by a
+// signal, where a failed allocation ends it in a box.
+constexpr std::size_t kBufferSize = 64 * 1024;
+char g_buffers[2][kBufferSize];
+
 // The running executable, whatever name or link started it.
 constexpr char kSelf[] = "/proc/self/exe";
 
@@ -116,10 +122,11 @@ bool SameContents(const std::string& path, off_t size) {
   const int self = open(kSelf, O_RDONLY | O_CLOEXEC);
   // Non-blocking: a FIFO may have taken the file's place since.
   const int other = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  char mine[64 * 1024], theirs[sizeof mine];
+  char* const mine = g_buffers[0];
+  char* const theirs = g_buffers[1];
   bool same = self >= 0 && other >= 0;
   for (off_t done = 0; same && done < size;) {
-    const std::size_t want = static_cast<std::size_t>(std::min<off_t>(size - done, sizeof mine));
+    const std::size_t want = static_cast<std::size_t>(std::min<off_t>(size - done, kBufferSize));
     same = ReadUpTo(self, mine, want) == static_cast<ssize_t>(want) &&
            ReadUpTo(other, theirs, want) == static_cast<ssize_t>(want) && std::memcmp(mine, theirs, want) == 0;
     done += static_cast<off_t>(want);
@@ -172,9 +179,9 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   // program that keeps appending to it cannot keep the launcher reading.
   int error = 0;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    char buffer[64 * 1024];
+    char* const buffer = g_buffers[0];
     for (off_t left = st.st_size; left > 0 && !reader.Done();) {
-      const ssize_t n = ReadUpTo(fd, buffer, static_cast<std::size_t>(std::min<off_t>(left, sizeof buffer)));
+      const ssize_t n = ReadUpTo(fd, buffer, static_cast<std::size_t>(std::min<off_t>(left, kBufferSize)));
       if (n <= 0) {
         error = n < 0 ? errno : 0;
         break;

@@ -17,6 +17,9 @@ checks = {
     "icon group 1 holds one 32x32 16-colour image, number 30001, of 744 bytes": group is not None
     and pe.get_data(group.OffsetToData, group.Size) == struct.pack("<HHHBBBBHHIH", 0, 1, 1, 32, 32, 16, 0, 1, 4, 744, 30001)
     and list(resources.get(3, {})) == [30001] and resources[3][30001].Size == 744,
+    # Windows XP refuses to load an executable with two manifests in 1 to 16, the system's.
+    "the process manifest is 1, the box's is past 16": sorted(resources.get(24, {}))[:1] == [1]
+    and all(number > 16 for number in sorted(resources.get(24, {}))[1:]) and len(resources.get(24, {})) == 2,
     "file and product version 1.0.0.0, OS 4, application": (fixed.FileVersionMS, fixed.FileVersionLS,
         fixed.ProductVersionMS, fixed.ProductVersionLS, fixed.FileOS, fixed.FileType) == (0x10000, 0, 0x10000, 0, 4, 1),
 }

@@ -2,9 +2,12 @@
 """End-to-end scenarios, one table for every launcher build, each run in a
 temporary folder from another that holds a decoy version.ini and candidates.
 
-  launcher_scenarios.py posix LAUNCHER
-  launcher_scenarios.py wine PRODUCT.exe X86_64.exe HELPERS_DIR   (Wine's variables set)
+  launcher_scenarios.py [-k TEXT] posix LAUNCHER
+  launcher_scenarios.py [-k TEXT] wine PRODUCT.exe X86_64.exe HELPERS_DIR   (Wine's variables set)
+
+-k runs only the rows whose name holds TEXT.
 """
+import argparse
 import contextlib
 import os
 import random
@@ -14,32 +17,62 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
 NOT_FOUND, ERROR = "Velmaris main program not found", "Error launching Velmaris main program.\r\n"
+RUN_LIMIT_S = 60          # a launcher still running after this has hung
+RECORD_WAIT_S = 10        # how long a started main program may take to record
+MEMORY_STEP_KIB = 8       # the memory-limit sweep's step
+GROWTH_CHUNK = 64 << 20   # a growing version.ini grows by this, ...
+GROWTH_LIMIT = 1 << 40    # ... up to this size
 
 
 def ini(value):
     return b"[Version]\r\nAppVers=" + value + b"\r\n"
 
 
-def utf16(text):
-    return b"\xff\xfe" + text.encode("utf-16-le")
+def utf16(text, codec="utf-16-le", mark=b"\xff\xfe"):
+    return mark + text.encode(codec)
+
+
+# File kinds a row can name as NAME:KIND; a platform that has no such kind
+# leaves the entry out. NAME@TARGET is a symbolic link.
+KINDS = {
+    "program",  # a main program that records how it was started (the default)
+    "folder",
+    "fifo",     # POSIX only
+    "hidden",   # Windows only: a main program with the hidden attribute
+    "junk",     # a file that is no program
+    "noexec",   # POSIX only: a main program without execute permission
+    "link",     # a hard link to the launcher
+    "copy",     # a byte-for-byte copy of the launcher
+}
 
 
 def row(name, files="*Velmaris5.exe", ini=ini(b"5"), box=None, args=(), line="", **options):
-    """`files`: recording main programs, but NAME/ a folder, NAME! a FIFO or
-    hidden file, NAME? no program, NAME- not executable, NAME= a link to the
-    launcher, NAME@TARGET a symbolic link; *NAME must start. `args` are POSIX
-    words, `line` follows the launcher's quoted path on Windows; `box` may
-    differ by platform. Options: `only` one platform; `launcher` its name;
-    `elevated` starts Velmaris5.exe by the "runas" routine alone, with `line`;
-    `nobody` runs unprivileged, the folder in `mode`; `display` names an X
-    display, with a zenity that records its arguments; `locked` version.ini
-    is unreadable or held without sharing; `short` starts it by a short name
-    with all the arguments the system takes, not enough room for a long one."""
-    entries = [re.fullmatch(r"(\*?)(.*?)([/!?=-]|@(.*))?", e, re.S).groups() for e in files.split(" ") if e]
+    """`files`: space-separated entries NAME, NAME:KIND or NAME@TARGET; the
+    one marked *NAME must start. `args` are POSIX words, `line` follows the
+    launcher's quoted path on Windows; `box` may differ by platform.
+    Options: `only` one platform; `launcher` its name; `folder_length` the
+    launcher folder's path length; `elevated` starts Velmaris5.exe by the
+    "runas" routine alone, with `line`; `nobody` runs unprivileged, the
+    folder in `mode`; `display` gives a graphical session, with a zenity
+    that records its arguments; `stderr_closed` makes standard error a pipe
+    whose reader has gone; `locked` makes version.ini unreadable or holds it
+    without sharing; `short` starts the launcher by a short name with all
+    the arguments the system takes, not enough room for a long one;
+    `memory_sweep` runs it under every memory limit from too little to
+    enough; `max_kib` bounds its peak memory."""
+    entries = []
+    for entry in files.split(" "):
+        if entry:
+            star, entry = entry.startswith("*"), entry.lstrip("*")
+            entry, _, target = entry.partition("@")
+            entry, _, kind = entry.partition(":") if not target else (entry, "", "")
+            assert not kind or kind in KINDS, kind
+            entries.append((star, entry, kind or "program", target))
     started = [entry for star, entry, _, _ in entries if star]
     return dict(options, name=name, files=entries, ini=ini, box=box, args=args, line=line,
                 started=started and started[0], status=0 if started else 1 if box == NOT_FOUND else 2)
@@ -57,8 +90,8 @@ ROWS = [
     row("a command line too long to hand on", short=True, files="Velmaris5.exe", line=" " + "y" * 32762,
         box={"posix": ERROR + "Argument list too long", "wine": ERROR + "File name is too long."}),
     row("greatest plain match in NTFS order", ini=ini(b"4.5"), files="Velmaris4.exe Velmaris4a.exe velmaris4B.exe "
-        "Velmaris41234.exe *Velmaris4_.exe Velmaris4ZZZZZ.exe Velmaris5.exe Velmaris4.a.exe Velmaris4~.exe/ "
-        "Velmaris4~~.exe!"),
+        "Velmaris41234.exe *Velmaris4_.exe Velmaris4ZZZZZ.exe Velmaris5.exe Velmaris4.a.exe Velmaris4~.exe:folder "
+        "Velmaris4~~.exe:fifo Velmaris4~~~.exe:hidden"),
     row("NTFS order beyond ASCII: \u00e4 < \u00d6", files="Velmaris5\u00e4.exe *Velmaris5\u00d6.exe"),
     row("NTFS order beyond ASCII: \u00e0 < \u00c1", files="*Velmaris5\u00c1.exe Velmaris5\u00e0.exe"),
     row("NTFS order by UTF-16 units", files="Velmaris5\U0001F600.exe Velmaris5\ue000.exe *Velmaris5\uff5a.exe"),
@@ -66,12 +99,23 @@ ROWS = [
         files="Velmaris5a.exe *Velmaris5_a.exe@Velmaris5a.exe Velmaris5~.exe@missing Velmaris5~~.exe@Velmaris5~~.exe"),
     row("odd names", only="posix", files="*Velmaris5a\nb.exe Velmaris5" + "~" * 242 + ".exe"),
     row("invalid UTF-8 is a name like any other", only="posix", files="Velmaris5z.exe *Velmaris5\udcff\udcfe.exe"),
-    row("a launcher named as its main program does not start itself", ini=None, launcher="Velmaris0.exe",
-        files="Velmaris0a.exe=", box=NOT_FOUND),
+    row("a launcher named as its main program, and its hard link, are passed over", ini=None,
+        launcher="Velmaris0.exe", files="Velmaris0a.exe:link", box=NOT_FOUND),
+    row("a symbolic link to the launcher is passed over", ini=None, launcher="Velmaris0.exe",
+        files="Velmaris0b.exe@Velmaris0.exe", box=NOT_FOUND),
+    row("two copies of the launcher do not start each other", ini=None, launcher="Velmaris0a.exe",
+        files="Velmaris0b.exe:copy", box=NOT_FOUND),
+    row("a copy of the launcher beside a main program starts it", ini=None, launcher="Velmaris0a.exe",
+        files="Velmaris0b.exe:copy *Velmaris0.exe", args=["a b", "c"], line=' "a b" c'),
     row("no version.ini is version 0", ini=None, files="*Velmaris0.exe"),
     row("a folder named version.ini is version 0", ini="folder", files="*Velmaris0.exe"),
+    row("a version.ini that keeps growing is read as far as it went", only="posix", ini="growing",
+        files="*Velmaris0.exe Velmaris5.exe"),
     row("a version.ini that may not be read, or is locked", locked=True, files="Velmaris0.exe Velmaris5.exe",
         box={"posix": ERROR + "Permission denied", "wine": ERROR + "Sharing violation."}),
+    row("version.ini past MAX_PATH, with a UTF-16BE mark", folder_length=250, launcher="L.exe",
+        ini=utf16("[Version]\r\nAppVers=99999\r\n", "utf-16-be", b"\xfe\xff"), files="Velmaris0.exe",
+        box=ERROR + "Overflow"),
     row("UTF-16, names in any case, blanks", ini=utf16("[version]\r\n appvers = 8\r\n"), files="*Velmaris8.exe"),
     row("comments, other sections, hexadecimal", ini=b"; c\r\n[Other]\r\nAppVers=7\r\n[Version]\r\nAppVers=&H9\r\n",
         files="Velmaris7.exe *Velmaris9.exe"),
@@ -83,12 +127,18 @@ ROWS = [
     row("nothing matches", files="Velmaris6.exe Velmaris512345.exe", box=NOT_FOUND),
     row("a graphical session shows the box through zenity too", only="posix", display=True, ini=ini(b"32767.5"),
         files="", box=ERROR + "Overflow"),
+    row("standard error a closed pipe: the failure still ends in status 2", only="posix", stderr_closed=True,
+        ini=ini(b"99999"), files=""),
+    row("standard error a closed pipe: the graphical box is still shown", only="posix", stderr_closed=True,
+        display=True, ini=ini(b"99999"), files="", box=ERROR + "Overflow"),
+    row("under any memory limit: a start or a box, never a signal", only="posix", memory_sweep=True,
+        files="Velmaris5.exe", args=["x" * 100] * 2000),
     row("overflow: nothing is searched", ini=ini(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow"),
     row("the start through the shell's consent prompt hands on the text", only="wine", elevated=True,
         line=' a "b  c"\t d\\" \u00e9\u65e5 '),
-    row("a candidate that is no program: the box names it", files="Velmaris5.exe?",
+    row("a candidate that is no program: the box names it", files="Velmaris5.exe:junk",
         box={"posix": ERROR + "Exec format error", "wine": ERROR + "Bad EXE format for {path}."}),
-    row("a candidate that may not be run", only="posix", files="Velmaris5.exe-", box=ERROR + "Permission denied"),
+    row("a candidate that may not be run", only="posix", files="Velmaris5.exe:noexec", box=ERROR + "Permission denied"),
     row("a folder that may not be listed", only="posix", nobody=True, mode=0o333, files="Velmaris5.exe",
         box=ERROR + "Permission denied"),
 ]
@@ -100,26 +150,30 @@ def cmdline(pid):
     return b""
 
 
-def run_in_session(argv, cwd, env, errors, record, **popen):
-    """Exit status, peak KiB and record (or None after 10 s) of argv, run in a
-    session of its own; then that session ends, and every process running a
-    file of the scenario (Wine starts some in sessions of their own), as a
-    launcher that started itself would go on."""
-    with open(errors, "wb") as stderr:
-        process = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                   stderr=stderr, start_new_session=True, **popen)
+def run_in_session(argv, cwd, env, stderr, record, scope, **popen):
+    """Exit status (None when it hung), peak KiB and record (or None after a
+    while) of argv, run in a session of its own; then that session ends, and
+    every process running a file below `scope` (Wine starts some in
+    sessions of their own), as a launcher that started itself would go on."""
+    process = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=stderr, start_new_session=True, **popen)
     try:
-        _, status, usage = os.wait4(process.pid, 0)
-        for _ in range(1000 if record else 0):
+        deadline, status = time.monotonic() + RUN_LIMIT_S, None
+        while status is None and time.monotonic() < deadline:
+            pid, wait_status, usage = os.wait4(process.pid, os.WNOHANG)
+            status = os.waitstatus_to_exitcode(wait_status) if pid else time.sleep(0.002)
+        for _ in range(int(RECORD_WAIT_S / 0.01) if record and status is not None else 0):
             if record.exists():
-                return os.waitstatus_to_exitcode(status), usage.ru_maxrss, record.read_bytes()
+                return status, usage.ru_maxrss, record.read_bytes()
             time.sleep(0.01)
-        return os.waitstatus_to_exitcode(status), usage.ru_maxrss, None
+        return status, usage.ru_maxrss if status is not None else 0, None
     finally:
-        scenario = [int(p) for p in os.listdir("/proc") if p.isdigit() and os.fsencode(str(errors.parent)) in cmdline(p)]
+        scenario = [int(p) for p in os.listdir("/proc") if p.isdigit() and os.fsencode(str(scope)) in cmdline(p)]
         for kill, pid in [(os.killpg, process.pid)] + [(os.kill, p) for p in scenario]:
             with contextlib.suppress(OSError):
                 kill(pid, signal.SIGKILL)
+        with contextlib.suppress(ChildProcessError):
+            process.wait()
 
 
 class Platform:
@@ -128,11 +182,14 @@ class Platform:
         self.folder, self.decoy = root / "Velmaris \u00dcn\u00ef \u65e5\u672c [x] $y", root / "elsewhere"
 
     def install(self, row):
+        if row.get("folder_length"):  # padded to the length that the platform shows
+            self.folder = self.root / "f"
+            self.folder = self.root / ("f" * (1 + row["folder_length"] - len(self.path_text(self.folder))))
         for path in (self.folder, self.decoy):
             path.mkdir(parents=True)
         (self.decoy / "version.ini").write_bytes(ini(b"6"))
         for name in ("Velmaris6.exe", "Velmaris5~~~.exe", "Velmaris0~~~.exe"):
-            self.make_file(self.decoy / name, "")
+            self.make_file(self.decoy / name, "program")
         version_ini, launcher = self.folder / "version.ini", self.folder / row.get("launcher", self.launcher.name)
         if row["ini"] == "folder":
             version_ini.mkdir()
@@ -141,17 +198,22 @@ class Platform:
             os.truncate(version_ini, 1 << 30)
             with open(version_ini, "ab") as f:
                 f.write(b"\n" + ini(b"5"))
+        elif row["ini"] == "growing":  # grown, sparse, by the writer that run() starts
+            version_ini.write_bytes(b"[Other]\r\n")
         elif row["ini"] is not None:
             version_ini.write_bytes(row["ini"])
         launcher.write_bytes(self.launcher.read_bytes())
         launcher.chmod(0o755)
         for _, name, kind, target in row["files"]:
-            if kind == "/":
-                (self.folder / name).mkdir()
-            elif kind == "=":
-                os.link(launcher, self.folder / name)
-            elif target:
+            if target:
                 (self.folder / name).symlink_to(target)
+            elif kind == "folder":
+                (self.folder / name).mkdir()
+            elif kind == "link":
+                os.link(launcher, self.folder / name)
+            elif kind == "copy":
+                (self.folder / name).write_bytes(launcher.read_bytes())
+                (self.folder / name).chmod(0o755)
             else:
                 self.make_file(self.folder / name, kind)
         return launcher
@@ -161,21 +223,45 @@ class Platform:
         box = box and box.replace("{path}", self.path_text(self.folder / "Velmaris5.exe"))
         expected = self.expected_record(row) if row["started"] else None
         return [fault for fault, bad in [
-            ("exit status %r, not %r" % (status, row["status"]), status != row["status"]),
+            ("still running after %d s" % RUN_LIMIT_S, status is None),
+            ("exit status %r, not %r" % (status, row["status"]), status is not None and status != row["status"]),
             ("boxes %r, not %r" % (boxes, box), boxes != ([box] if box else [])),
             ("main program got %.300r, not %.300r" % (record, expected), record != expected),
             ("a program of the current folder started", (self.decoy / "record").exists())] if bad]
 
 
+@contextlib.contextmanager
+def growing(path):
+    """Grows the file at `path`, sparse, faster than anyone can read it,
+    until the block ends or it reaches GROWTH_LIMIT."""
+    stop = threading.Event()
+
+    def grow():
+        with open(path, "r+b") as f:
+            while not stop.is_set() and os.fstat(f.fileno()).st_size < GROWTH_LIMIT:
+                os.ftruncate(f.fileno(), os.fstat(f.fileno()).st_size + GROWTH_CHUNK)
+                time.sleep(0.001)
+
+    writer = threading.Thread(target=grow)
+    writer.start()
+    try:
+        yield
+    finally:
+        stop.set()
+        writer.join()
+
+
 class Posix(Platform):
     name = "posix"
     RECORDER = b'#!/bin/sh\nprintf "%s\\0" "$0" "$@" > "${0%/*}/record.tmp" && mv "${0%/*}/record.tmp" "${0%/*}/record"\n'
+    ZENITY = b'#!/bin/sh\nprintf "%s\\n" "$@" > "${0%/*}/../shown"\n'
 
     def make_file(self, path, kind):
-        if kind == "!":
-            return os.mkfifo(path)
-        path.write_bytes(b"no interpreter line\n" if kind == "?" else self.RECORDER)
-        path.chmod(0o644 if kind == "-" else 0o755)
+        if kind == "fifo":
+            os.mkfifo(path)
+        elif kind != "hidden":
+            path.write_bytes(b"no interpreter line\n" if kind == "junk" else self.RECORDER)
+            path.chmod(0o644 if kind == "noexec" else 0o755)
 
     def path_text(self, path):
         return str(path)
@@ -183,33 +269,82 @@ class Posix(Platform):
     def expected_record(self, row):
         return [os.fsencode(self.folder / row["started"])] + [os.fsencode(a) for a in row["args"]]
 
-    def run(self, row):
-        if row.get("short"):  # a long path, and a short name to start by
-            self.folder = self.root.joinpath(*["d" * 250] * 12)
-        argv, popen, cwd = [self.install(row)] + list(row["args"]), {}, self.decoy
-        if row.get("short"):
-            argv, popen, cwd = ["x"] + fill_arguments(), {"executable": "./" + argv[0].name}, self.folder
+    def command(self, row):
+        """argv, Popen options and current folder of the launcher's run."""
+        launcher = self.install(row)
+        if row.get("short"):  # a short name to start by, and every argument exec takes
+            return ["x"] + fill_arguments(), {"executable": "./" + launcher.name}, self.folder
+        argv = [launcher] + list(row["args"])
         if row.get("nobody") or row.get("locked"):  # permissions do not bind root
             (self.folder / "version.ini").chmod(0 if row.get("locked") else 0o644)
             self.root.chmod(0o755)
             self.folder.chmod(row.get("mode", 0o777))
             argv[:0] = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
-        env, zenity = {"PATH": "/usr/bin:/bin"}, self.root / "bin" / "zenity"
-        if row.get("display"):
-            zenity.parent.mkdir()
-            zenity.write_bytes(b'#!/bin/sh\nprintf "%s\\n" "$@" > "${0%/*}/../shown"\n')
-            zenity.chmod(0o755)
-            env = {"PATH": "%s:/usr/bin:/bin" % zenity.parent, "DISPLAY": ":0"}
-        status, peak_kib, record = run_in_session(argv, cwd, env, self.errors, row["started"] and self.folder / "record",
-                                                  **popen)
+        return argv, {}, self.decoy
+
+    def environment(self, row):
+        if not row.get("display"):
+            return {"PATH": "/usr/bin:/bin"}
+        zenity = self.root / "bin" / "zenity"
+        zenity.parent.mkdir()
+        zenity.write_bytes(self.ZENITY)
+        zenity.chmod(0o755)
+        return {"PATH": "%s:/usr/bin:/bin" % zenity.parent, "DISPLAY": ":0"}
+
+    def run(self, row):
+        if row.get("short"):  # a long path, through which no long name fits
+            self.folder = self.root.joinpath(*["d" * 250] * 12)
+        argv, popen, cwd = self.command(row)
+        env, record = self.environment(row), row["started"] and self.folder / "record"
+        if row.get("memory_sweep"):
+            return self.sweep_memory(argv, cwd, env)
+        with open(self.errors, "wb") as errors, growing(self.folder / "version.ini") if row["ini"] == "growing" \
+                else contextlib.nullcontext():
+            stderr = errors
+            if row.get("stderr_closed"):
+                reader, stderr = os.pipe()
+                os.close(reader)
+            status, peak_kib, record = run_in_session(argv, cwd, env, stderr, record, self.root, **popen)
+            if row.get("stderr_closed"):
+                os.close(stderr)
         self.folder.chmod(0o755)
         text = self.errors.read_bytes().decode("utf-8", "surrogateescape")
         boxes = [text[len("Velmaris: "):-1].replace("\n", "\r\n", 1)] if text else []
-        faults = self.check(row, status, boxes, record and record.split(b"\0")[:-1])
         shown = (self.root / "shown").read_text() if (self.root / "shown").exists() else None
-        if row.get("display") and shown != "--warning\n--no-markup\n--title=Velmaris\n--text=%s\n" % text[10:-1]:
+        if row.get("stderr_closed") and shown:  # the graphical box is all there is to see
+            boxes = [shown.partition("--text=")[2][:-1].replace("\n", "\r\n", 1)]
+        faults = self.check(row, status, boxes, record and record.split(b"\0")[:-1])
+        if row.get("display") and shown != "--warning\n--no-markup\n--title=Velmaris\n--text=%s\n" % \
+                row["box"].replace("\r\n", "\n"):
             faults.append("zenity was given %r" % shown)
         return faults + (["peak memory %d KiB" % peak_kib] if peak_kib > row.get("max_kib", peak_kib) else [])
+
+    def sweep_memory(self, argv, cwd, env):
+        """Runs the launcher under ever larger address-space limits, from
+        too little for the C runtime to start (which ends it by a signal or a
+        status of its own) to enough to start the main program several times
+        over. From the first run that ends as the launcher ends, every run
+        must end in a start (0) or the error box (2)."""
+        outcomes, in_reach, limit_kib = [], False, 0
+        while len(outcomes) < 32 or any(outcomes[-32:]):
+            limit_kib += MEMORY_STEP_KIB
+            limit = limit_kib << 10
+            try:
+                with open(self.errors, "wb") as errors:
+                    status, _, _ = run_in_session(argv, cwd, env, errors, None, self.root, preexec_fn=lambda:
+                                                  resource.setrlimit(resource.RLIMIT_AS, (limit, limit)))
+            except OSError:  # too little to exec it at all
+                continue
+            # The main program, under the same limit, may say why it cannot run.
+            text = self.errors.read_text("utf-8", "replace")
+            box = "Velmaris: " in text
+            good = (status == 0 and not box) or (status == 2 and text.startswith("Velmaris: " + ERROR[:-2]))
+            in_reach = in_reach or good
+            if in_reach:
+                outcomes.append(status)
+                if not good:
+                    return ["under a %d KiB limit: status %r, %r" % (limit_kib, status, text[:200])]
+        return [] if 2 in outcomes else ["no limit ran out of memory in the launcher's own work"]
 
 
 def fill_arguments():
@@ -225,6 +360,9 @@ def fill_arguments():
 # TAB, and characters outside printable ASCII as \XXXX (four hex digits).
 TRACED = r'L"((?:[^"\\]|\\.)*)"'
 BOX = re.compile(r"Call user32\.MessageBoxW\(\w+,\w+ %s,\w+ %s,(\w+)\)" % (TRACED, TRACED))
+# DLLs from the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32), asked
+# before anything else.
+DLL_SEARCH = re.compile(r"Call (?:KERNEL32|kernelbase)\.SetDefaultDllDirectories\(00000800\)", re.I)
 
 
 def untrace(text):
@@ -241,9 +379,11 @@ class Wine(Platform):
         self.helpers = Path(helpers).resolve()
 
     def make_file(self, path, kind):
-        path.write_bytes(b"not a program" if kind == "?" else (self.helpers / "record_start.exe").read_bytes())
-        if kind == "!":
-            os.setxattr(path, "user.DOSATTRIB", b"0x2")  # hidden
+        if kind in ("fifo", "noexec"):
+            return
+        path.write_bytes(b"not a program" if kind == "junk" else (self.helpers / "record_start.exe").read_bytes())
+        if kind == "hidden":
+            os.setxattr(path, "user.DOSATTRIB", b"0x2")
 
     def path_text(self, path):
         return "Z:" + str(path).replace("/", "\\")
@@ -261,13 +401,17 @@ class Wine(Platform):
         if row.get("elevated"):  # the "runas" start alone: Wine never asks for elevation
             argv[1:] = [self.helpers / "start_elevated.exe", self.path_text(self.folder / "Velmaris5.exe"),
                         row["line"].lstrip(" \t")]
-        status, _, record = run_in_session(argv, self.decoy, dict(os.environ, WINEDEBUG="-all,+relay", LC_ALL="C.UTF-8"),
-                                           self.errors, row["started"] and self.folder / "record")
+        with open(self.errors, "wb") as errors:
+            status, _, record = run_in_session(argv, self.decoy, dict(os.environ, WINEDEBUG="-all,+relay", LC_ALL="C.UTF-8"),
+                                               errors, row["started"] and self.folder / "record", self.root)
         trace = self.errors.read_text("utf-8", "replace")
         boxes = [untrace(m[1]) for m in BOX.finditer(trace) if untrace(m[2]) == "Velmaris" and int(m[3], 16) == 48]
         if not trace.count("Call user32.MessageBeep(") == len(boxes) == trace.count("Call user32.MessageBoxW("):
             boxes.append("(a box that is no warning titled Velmaris, or one without a beep)")
-        return self.check(row, status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1))
+        faults = self.check(row, status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1))
+        if not row.get("elevated") and not DLL_SEARCH.search(trace):
+            faults.append("the launcher did not restrict DLLs to the system folder")
+        return faults
 
 
 def windows_launcher(product, x86_64):
@@ -281,12 +425,18 @@ def windows_launcher(product, x86_64):
 
 
 def main():
-    kind = sys.argv[1]
-    launcher = sys.argv[2] if kind == "posix" else windows_launcher(*sys.argv[2:4])
-    rows, failed = [r for r in ROWS if r.get("only", kind) == kind], 0
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("-k", default="", help="run only the rows whose name holds this text")
+    parser.add_argument("kind", choices=["posix", "wine"])
+    parser.add_argument("builds", nargs="+")
+    options = parser.parse_args()
+    launcher = options.builds[0] if options.kind == "posix" else windows_launcher(*options.builds[:2])
+    rows = [r for r in ROWS if r.get("only", options.kind) == options.kind and options.k in r["name"]]
+    failed = 0
     for r in rows:
         with tempfile.TemporaryDirectory(prefix="velmaris-") as root:
-            platform = Posix(launcher, Path(root)) if kind == "posix" else Wine(launcher, sys.argv[4], Path(root))
+            platform = Posix(launcher, Path(root)) if options.kind == "posix" else \
+                Wine(launcher, options.builds[2], Path(root))
             faults = platform.run(r)
         print(("FAIL: %s: %s" % (r["name"], "; ".join(faults))) if faults else "ok: " + r["name"], flush=True)
         failed += bool(faults)
