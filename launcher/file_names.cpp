@@ -27,6 +27,8 @@ Decoded NameCharacter(std::string_view name, std::size_t i) {
   return character;
 }
 
+bool IsAscii(char c) { return static_cast<unsigned char>(c) < 0x80; }
+
 char32_t UpcaseCharacter(char32_t code_point) {
   return code_point < 0x10000 ? Upcase(static_cast<char16_t>(code_point)) : code_point;
 }
@@ -58,6 +60,9 @@ class NtfsUnits {
 }  // namespace
 
 char16_t Upcase(char16_t unit) {
+  // Names are mostly ASCII, and a folder of candidates is compared name by
+  // name: the table's search is for the rest.
+  if (unit < 0x80) return unit >= 'a' && unit <= 'z' ? static_cast<char16_t>(unit - 'a' + 'A') : unit;
   const auto after = std::upper_bound(std::begin(kUpcaseRuns), std::end(kUpcaseRuns), unit,
                                       [](char16_t u, const UpcaseRun& run) { return u < run.first; });
   if (after == std::begin(kUpcaseRuns)) return unit;
@@ -72,6 +77,11 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
   while (p < pattern.size()) {
     if (pattern[p] != '?') {
       if (n >= name.size()) return false;
+      if (IsAscii(pattern[p]) && IsAscii(name[n])) {  // the common case, without decoding
+        if (pattern[p] != name[n] && Upcase(pattern[p]) != Upcase(name[n])) return false;
+        ++p, ++n;
+        continue;
+      }
       const Decoded want = NameCharacter(pattern, p), have = NameCharacter(name, n);
       if (UpcaseCharacter(want.code_point) != UpcaseCharacter(have.code_point)) return false;
       p += want.length;
@@ -86,7 +96,7 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     const bool before_dot = p < pattern.size() && pattern[p] == '.';
     for (; run > 0 && n < name.size(); --run) {
       if (before_dot && name[n] == '.') break;
-      n += NameCharacter(name, n).length;
+      n += IsAscii(name[n]) ? 1 : NameCharacter(name, n).length;
     }
     if (run > 0 && !before_dot) return false;
   }
@@ -96,7 +106,12 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
 int CompareNtfs(std::string_view a, std::string_view b) {
   // Unit by unit, without building either key: a folder of a thousand
   // candidates is compared in the time it takes to list it.
-  NtfsUnits left(a), right(b);
+  // ASCII is its own UTF-16: a common ASCII prefix needs no decoding.
+  std::size_t i = 0;
+  for (; i < a.size() && i < b.size() && IsAscii(a[i]) && IsAscii(b[i]); ++i) {
+    if (a[i] != b[i] && Upcase(a[i]) != Upcase(b[i])) return Upcase(a[i]) - Upcase(b[i]);
+  }
+  NtfsUnits left(a.substr(i)), right(b.substr(i));
   for (;;) {
     const int x = left.Next(), y = right.Next();
     if (x != y || x < 0) return x - y;

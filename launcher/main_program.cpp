@@ -1,7 +1,8 @@
 #include "main_program.h"
 
-#include <algorithm>
 #include <cstddef>
+#include <string_view>
+#include <utility>
 
 #include "file_names.h"
 #include "version_file.h"
@@ -23,24 +24,45 @@ std::string MainProgramPattern(std::int16_t version) {
   return "Velmaris" + VersionText(version) + "????.exe";
 }
 
+namespace {
+
+// The name that a listing yields last in NTFS order, of those before
+// `before` when that is not empty. Only it is kept: a folder of a thousand
+// candidates costs the launcher no more memory than one.
+struct LastCandidate {
+  std::string_view before;
+  std::string name;
+  bool could_be_launcher = false;
+
+  static void Take(void* context, std::string_view name, bool could_be_launcher) {
+    auto& last = *static_cast<LastCandidate*>(context);
+    if ((!last.before.empty() && !NtfsLess(name, last.before)) || (!last.name.empty() && !NtfsLess(last.name, name)))
+      return;
+    last.name = name;
+    last.could_be_launcher = could_be_launcher;
+  }
+};
+
+}  // namespace
+
 std::string FindMainProgram(const std::string& launcher_folder, std::int16_t version) {
   // Listed in the launcher's own folder, where the program is then started
   // from, not in the current directory, which a shortcut or a terminal can
   // set to any other folder.
-  std::vector<platform::Candidate> candidates =
-      platform::ListMatchingFiles(launcher_folder, MainProgramPattern(version));
-  // NTFS lists names in its own order, and the last one it yields counts.
+  const std::string pattern = MainProgramPattern(version);
   // A launcher named like a main program, or copied under such a name, must
   // not be started: it would start itself, or its copy it, for ever. Only
-  // the name that would be started is asked, then the next.
-  while (!candidates.empty()) {
-    const auto last = std::max_element(candidates.begin(), candidates.end(),
-                                       [](const auto& a, const auto& b) { return NtfsLess(a.name, b.name); });
-    if (!last->could_be_launcher || !platform::IsLauncherOrCopy(platform::JoinPath(launcher_folder, last->name)))
-      return last->name;
-    candidates.erase(last);
+  // the name that would be started is asked; when it is the launcher, the
+  // folder is listed again for the names before it.
+  std::string passed_over;
+  for (;;) {
+    LastCandidate last{passed_over, {}, false};
+    platform::ListMatchingFiles(launcher_folder, pattern, &LastCandidate::Take, &last);
+    if (last.name.empty() || !last.could_be_launcher ||
+        !platform::IsLauncherOrCopy(platform::JoinPath(launcher_folder, last.name)))
+      return last.name;
+    passed_over = std::move(last.name);
   }
-  return "";
 }
 
 void StartMainProgram(const std::string& launcher_folder, const std::string& name,

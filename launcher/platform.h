@@ -40,17 +40,16 @@ Arguments LauncherArguments();
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::size_t capacity);
 
-// A plain file whose name matched. `could_be_launcher` is false when the
-// listing alone shows that the file is neither the running executable nor
-// a copy of it, so that nothing more need be asked of it.
-struct Candidate {
-  std::string name;
-  bool could_be_launcher;
-};
+// Receives each plain file that a listing yields, with the `context` given
+// to the listing. `could_be_launcher` is false when the listing alone shows
+// that the file is neither the running executable nor a copy of it, so
+// that nothing more need be asked of it.
+using CandidateSink = void (*)(void* context, std::string_view name, bool could_be_launcher);
 
-// The plain files in `folder` that match the wildcard `pattern` (see
-// MatchesWildcard), in no particular order.
-std::vector<Candidate> ListMatchingFiles(const std::string& folder, std::string_view pattern);
+// Hands `sink` the plain files in `folder` whose names match the wildcard
+// `pattern` (see MatchesWildcard), in no particular order.
+void ListMatchingFiles(const std::string& folder, std::string_view pattern, CandidateSink sink,
+                       void* context);
 
 // True when the file at `path` is the running executable, in whatever name
 // or link, or a byte-for-byte copy of it; false also when that cannot be

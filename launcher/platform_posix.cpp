@@ -195,11 +195,10 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   return reader.Value();
 }
 
-std::vector<platform::Candidate> platform::ListMatchingFiles(const std::string& folder,
-                                                             std::string_view pattern) {
+void platform::ListMatchingFiles(const std::string& folder, std::string_view pattern, CandidateSink sink,
+                                 void* context) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) ThrowSystemError(errno);
-  std::vector<Candidate> candidates;
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(dir);
@@ -212,12 +211,11 @@ std::vector<platform::Candidate> platform::ListMatchingFiles(const std::string& 
                        ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
                         fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode));
     // A listing gives no size, so any file may be the launcher or a copy.
-    if (plain) candidates.push_back({entry->d_name, true});
+    if (plain) sink(context, entry->d_name, true);
   }
   const int error = errno;
   closedir(dir);
   if (error != 0) ThrowSystemError(error);
-  return candidates;
 }
 
 bool platform::IsLauncherOrCopy(const std::string& path) {

@@ -218,8 +218,8 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   return reader.Value();
 }
 
-std::vector<platform::Candidate> platform::ListMatchingFiles(const std::string& folder,
-                                                             std::string_view pattern) {
+void platform::ListMatchingFiles(const std::string& folder, std::string_view pattern, CandidateSink sink,
+                                 void* context) {
   // The system lists by the pattern's fixed prefix only: its own "?" rules
   // differ between systems (Wine has no "?" before "." rule, and short 8.3
   // names match too), so the shared matcher decides on the long names.
@@ -234,14 +234,13 @@ std::vector<platform::Candidate> platform::ListMatchingFiles(const std::string& 
     find = FindFirstFileExW(query.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND) return {};
+    if (error == ERROR_FILE_NOT_FOUND) return;
     ThrowWindowsError(error);
   }
-  std::vector<Candidate> candidates;
   constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
     if ((data.dwFileAttributes & kNotPlain) != 0) continue;
-    std::string name = Narrow(data.cFileName);
+    const std::string name = Narrow(data.cFileName);
     if (!MatchesWildcard(pattern, name)) continue;
     // A file of another size than the launcher's is neither it nor a copy,
     // as far as the listed size can be trusted: not for a link, listed with
@@ -250,12 +249,11 @@ std::vector<platform::Candidate> platform::ListMatchingFiles(const std::string& 
     const FileFacts& self = LauncherFile().facts;
     const ULONGLONG size = ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
     const bool trusted = self.known && self.links == 1 && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-    candidates.push_back({std::move(name), !trusted || size == self.size});
+    sink(context, name, !trusted || size == self.size);
   } while (FindNextFileW(find, &data));
   const DWORD error = GetLastError();
   FindClose(find);
   if (error != ERROR_NO_MORE_FILES) ThrowWindowsError(error);
-  return candidates;
 }
 
 bool platform::IsLauncherOrCopy(const std::string& path) {
