@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "text.h"
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// What the Windows profile reader trims around names and values: blank,
+// tab, vertical tab, form feed, and Ctrl-Z, the DOS end-of-file mark that
+// some files carry (CR and LF end lines before they can be trimmed).
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A'; }
 
 // Letters a to z as A to Z. The names looked for ("Version", "AppVers") are
 // ASCII, and no other character upper-cases into ASCII (see Upcase), so
@@ -44,10 +48,13 @@ void TrimmedRun::Reset() {
   blanks_.clear();
   pending_ = 0;
   length_ = 0;
+  characters_ = 0;
   last_ = 0;
+  cut_ = false;
 }
 
 void TrimmedRun::Add(char c) {
+  if (cut_) return;
   if (IsBlank(c)) {
     // Blanks count only once something follows them.
     if (length_ == 0) return;
@@ -59,11 +66,19 @@ void TrimmedRun::Add(char c) {
     const std::size_t room = keep_ - kept_.size();
     kept_.append(blanks_, 0, std::min(room, blanks_.size()));
     length_ += pending_;
+    characters_ += pending_;
     pending_ = 0;
     blanks_.clear();
   }
+  // The reader keeps names as C strings: a NUL ends one, after the blanks
+  // before it.
+  if (c == '\0') {
+    cut_ = true;
+    return;
+  }
   if (kept_.size() < keep_) kept_ += c;
   ++length_;
+  characters_ += IsUtf8Lead(c);
   last_ = c;
 }
 
@@ -132,6 +147,8 @@ void ProfileReader::DecodeUtf16(unsigned char byte) {
   const char32_t unit = encoding_ == Encoding::kUtf16Le ? (byte << 8) | odd_byte_
                                                          : (odd_byte_ << 8) | byte;
   odd_byte_ = -1;
+  // Unpaired surrogates stay as they are, in their three-byte forms
+  // (WTF-8), as the wide reader hands them on.
   if (high_surrogate_ != 0) {
     const char32_t high = high_surrogate_;
     high_surrogate_ = 0;
@@ -139,10 +156,9 @@ void ProfileReader::DecodeUtf16(unsigned char byte) {
       TakeCodePoint(CombineSurrogates(high, unit));
       return;
     }
-    TakeCodePoint(kReplacementCharacter);
+    TakeCodePoint(high);
   }
   if (IsHighSurrogate(unit)) high_surrogate_ = unit;
-  else if (IsLowSurrogate(unit)) TakeCodePoint(kReplacementCharacter);
   else TakeCodePoint(unit);
 }
 
@@ -165,14 +181,19 @@ void ProfileReader::Take(char c) {
         state_ = State::kSkipLine;
       } else if (c == '[') {
         state_ = State::kSection;
+        section_closed_ = false;
       } else {
         state_ = State::kKey;
         Take(c);
       }
       return;
     case State::kSection:
-      if (c == ']') EndSection();
-      else name_.Add(c);
+      // The name runs to the last "]" of the line, which only its end shows.
+      if (c == ']') {
+        section_closed_ = true;
+        section_matches_ = name_.EqualsNoCase(section_);
+      }
+      name_.Add(c);
       return;
     case State::kKey:
       if (c == '=') {
@@ -195,7 +216,16 @@ void ProfileReader::Take(char c) {
 }
 
 void ProfileReader::EndLine() {
-  // A section line without "]" and a key line without "=" define nothing.
+  if (state_ == State::kSection && section_closed_) {
+    EndSection();
+  } else if (state_ == State::kKey && in_section_ && name_.EqualsNoCase(key_)) {
+    // The key without "=": the first of the name counts, and it has no
+    // value, so the reader gives its default, "".
+    found_ = true;
+    state_ = State::kDone;
+    return;
+  }
+  // A section line without "]" and other key lines without "=" define nothing.
   if (state_ == State::kValue) state_ = State::kDone;
   else if (state_ != State::kDone) state_ = State::kLineStart;
 }
@@ -206,8 +236,7 @@ void ProfileReader::EndSection() {
     state_ = State::kDone;
     return;
   }
-  in_section_ = name_.EqualsNoCase(section_);
-  state_ = State::kSkipLine;
+  in_section_ = section_matches_;
 }
 
 void ProfileReader::EndKey() {
@@ -222,16 +251,17 @@ void ProfileReader::EndKey() {
 
 std::string ProfileReader::Value() {
   if (encoding_ == Encoding::kUndecided) DecideEncoding();
-  if (high_surrogate_ != 0 && !Done()) {
-    high_surrogate_ = 0;
-    TakeCodePoint(kReplacementCharacter);
-  }
+  if (high_surrogate_ != 0 && !Done()) TakeCodePoint(std::exchange(high_surrogate_, 0));
   if (!found_ || capacity_ == 0) return "";
   std::string text = value_.kept();
   const std::size_t length = value_.length();
-  if (length >= 2 && (text[0] == '"' || text[0] == '\'') && value_.last() == text[0])
-    text = text.substr(1, std::min(length - 2, text.size() - 1));
-  return FirstCharacters(text, capacity_ - 1);
+  if (length < 2 || (text[0] != '"' && text[0] != '\'') || value_.last() != text[0])
+    return FirstCharacters(text, capacity_ - 1);
+  // Quotes are taken off the whole value, then it is cut to the buffer; a
+  // value that fills the buffer to its last place but the closing quote
+  // loses one character more, as the reader drops the buffer's last.
+  text = text.substr(1, std::min(length - 2, text.size() - 1));
+  return FirstCharacters(text, capacity_ - (value_.characters() == capacity_ + 1 ? 2 : 1));
 }
 
 bool HasUnreadMark(std::string_view head) {

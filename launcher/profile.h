@@ -3,11 +3,13 @@
 // value's capacity rather than by the file's size.
 //
 // UTF-8 and UTF-16 (LE, BE) byte-order marks are honoured, other files are
-// taken as bytes. Lines end at LF, CR or CR LF. Blanks and tabs around lines,
-// section names, keys and values do not count; ";" starts a comment line;
-// "[name]" opens a section; names compare without regard to case. The first
-// matching section and, in it, the first matching key win. A value that
-// starts and ends with the same quote (" or ') loses both; a NUL ends it.
+// taken as bytes. Lines end at LF, CR or CR LF. Blanks, tabs, vertical tabs,
+// form feeds and Ctrl-Z around lines, section names, keys and values do not
+// count; ";" starts a comment line; "[name]" opens a section, the name
+// running to the line's last "]"; names compare without regard to case and
+// end at a NUL. The first matching section and, in it, the first matching
+// key win, a key line without "=" giving "". A value that starts and ends
+// with the same quote (" or ') loses both; a NUL ends it.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +24,7 @@ class TrimmedRun {
   bool EqualsNoCase(std::string_view text) const;
   // Length of the whole trimmed run, of which kept() holds the first bytes.
   std::size_t length() const { return length_; }
+  std::size_t characters() const { return characters_; }
   const std::string& kept() const { return kept_; }
   char last() const { return last_; }
 
@@ -31,7 +34,9 @@ class TrimmedRun {
   std::string blanks_;  // the blanks since the last other character
   std::size_t pending_ = 0;
   std::size_t length_ = 0;
+  std::size_t characters_ = 0;
   char last_ = 0;
+  bool cut_ = false;  // by a NUL
 };
 
 class ProfileReader {
@@ -67,6 +72,8 @@ class ProfileReader {
   char32_t high_surrogate_ = 0;
   State state_ = State::kLineStart;
   bool in_section_ = false;
+  bool section_closed_ = false;   // the line of a section name has had a "]"
+  bool section_matches_ = false;  // the name up to that "]" is the section's
   bool found_ = false;
   TrimmedRun name_;
   TrimmedRun value_;

@@ -5,6 +5,14 @@
 #include <string>
 #include <utility>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <fstream>
+
+#include "text.h"
+#endif
+
 namespace {
 
 using namespace std::string_literals;
@@ -15,6 +23,19 @@ std::string Utf16(std::u16string_view text, bool big_endian) {
   return bytes;
 }
 
+#ifdef _WIN32
+// What the system's own reader gives for the file, as UTF-8 (WTF-8).
+std::string SystemProfileValue(const std::string& file) {
+  wchar_t folder[MAX_PATH], path[MAX_PATH], value[100];
+  GetTempPathW(MAX_PATH, folder);
+  GetTempFileNameW(folder, L"ini", 0, path);
+  std::ofstream(path, std::ios::binary) << file;
+  const DWORD length = GetPrivateProfileStringW(L"Version", L"AppVers", L"", value, 100, path);
+  DeleteFileW(path);
+  return ToUtf8(std::u16string(value, value + length));
+}
+#endif
+
 TEST(ReadProfileValue, FollowsTheWindowsReader) {
   const std::string v = "[Version]\nAppVers=", many(1000, ' ');
   const std::pair<std::string, std::string> cases[] = {  // file, value
@@ -24,18 +45,27 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
       {v + "1\nAppVers=2", "1"},                    {"[Version]\nOther=1\n" + v + "2", ""},
       {"[Version]\n;AppVers=1\n  ; x\nAppVers=2", "2"}, {"[Version\nAppVers=3", ""},
       {"[Version]junk\nAppVers=4", "4"},            {"[Version]\nApp Vers=5\nAppVersion=5", ""},
-      {"[Version]\n=5\nAppVers\nAppVers=6", "6"},   {v + "a=b", "a=b"},
+      {"[Version]\n=5\nAppVer\nAppVers=6", "6"},    {"[Version]\n\x0B AppVers\nAppVers=6", ""},
+      {"[Version]]\nAppVers=1", ""},               {"[\fVersion\x1A] ; a [b]\nAppVers=1", ""},
+      {"[Version]\x1A\n\x1A""AppVers\x0B=\f5\x1A", "5"}, {"[Version\0x]\nAppVers\0 x=7"s, "7"},
+      {"[Version]\nAppVers \0=7"s, ""},             {v + "a=b", "a=b"},
       {v + "\"42\"", "42"},                         {v + " ' 42 ' ", " 42 "},
       {v + "\"42'", "\"42'"},                       {v + "\"", "\""},
       {v + "1\0 2\n"s, "1"},                        {"[Ver\0sion]\nAppVers=1"s, ""},
       {"\xEF\xBB\xBF" + v + "8", "8"},              {v + std::string(150, '7'), std::string(99, '7')},
       {v + "\"" + std::string(150, '7') + "\"", std::string(99, '7')},
+      {v + "'" + std::string(99, '7') + "'", std::string(98, '7')}, {v + "'" + std::string(98, '7') + "'", std::string(98, '7')},
       {v + many + "9" + many, "9"},                 {v + "1" + many + "2", "1" + std::string(98, ' ')},
       {Utf16(u"[Version]\nAppVers=10", true), "10"},
-      {Utf16(u"[Version]\nAppVers=\xD800" u"2\xDC00\xD83D\xDE00", false), "\xEF\xBF\xBD" "2\xEF\xBF\xBD\xF0\x9F\x98\x80"},
+      {Utf16(u"[Version]\nAppVers=\xD800" u"2\xDC00\xD83D\xDE00", false), "\xED\xA0\x80" "2\xED\xB0\x80\xF0\x9F\x98\x80"},
       {Utf16(u"[Version]\nAppVers=4\0" u"5", false), "4"},
   };
-  for (const auto& [file, value] : cases) EXPECT_EQ(ReadProfileValue(file, "Version", "AppVers", 100), value) << file;
+  for (const auto& [file, value] : cases) {
+    EXPECT_EQ(ReadProfileValue(file, "Version", "AppVers", 100), value) << file;
+#ifdef _WIN32
+    EXPECT_EQ(SystemProfileValue(file), value) << "the system's reader, on " << file;
+#endif
+  }
   EXPECT_EQ(ReadProfileValue("[a]\nb=\xC3\xA9\xC3\xA9\xC3\xA9", "A", "B", 3), "\xC3\xA9\xC3\xA9");
   EXPECT_EQ(ReadProfileValue("[a]\nb=12345", "A", "B", 1), "");
 }
