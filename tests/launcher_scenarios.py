@@ -4,6 +4,7 @@ temporary folder from another that holds a decoy version.ini and candidates.
 
   launcher_scenarios.py [-k TEXT] posix LAUNCHER
   launcher_scenarios.py [-k TEXT] wine PRODUCT.exe X86_64.exe HELPERS_DIR   (Wine's variables set)
+  launcher_scenarios.py [--seed N] [--count N] differential LAUNCHER PRODUCT.exe X86_64.exe HELPERS_DIR
 
 -k runs only the rows whose name holds TEXT.
 """
@@ -27,6 +28,8 @@ RECORD_WAIT_S = 10        # how long a started main program may take to record
 MEMORY_STEP_KIB = 8       # the memory-limit sweep's step
 GROWTH_CHUNK = 64 << 20   # a growing version.ini grows by this, ...
 GROWTH_LIMIT = 1 << 40    # ... up to this size
+DIFFERENTIAL_COUNT = 60   # cases enough, with the default seed, to make every choice
+SKIPPED = 77              # the exit status that CTest counts as skipped
 
 
 def ini(value):
@@ -162,7 +165,7 @@ def run_in_session(argv, cwd, env, stderr, record, scope, **popen):
         while status is None and time.monotonic() < deadline:
             pid, wait_status, usage = os.wait4(process.pid, os.WNOHANG)
             status = os.waitstatus_to_exitcode(wait_status) if pid else time.sleep(0.002)
-        for _ in range(int(RECORD_WAIT_S / 0.01) if record and status is not None else 0):
+        for _ in range(int(RECORD_WAIT_S / 0.01) if record and status == 0 else 0):  # started
             if record.exists():
                 return status, usage.ru_maxrss, record.read_bytes()
             time.sleep(0.01)
@@ -217,6 +220,14 @@ class Platform:
             else:
                 self.make_file(self.folder / name, kind)
         return launcher
+
+    def run(self, row):
+        """The row's faults: how what the launcher did differs from what the
+        row expects."""
+        if row.get("memory_sweep"):
+            return self.sweep_memory(row)
+        status, boxes, record, faults = self.observe(row)
+        return self.check(row, status, boxes, record) + faults
 
     def check(self, row, status, boxes, record):
         box = row["box"].get(self.name) if isinstance(row["box"], dict) else row["box"]
@@ -291,13 +302,13 @@ class Posix(Platform):
         zenity.chmod(0o755)
         return {"PATH": "%s:/usr/bin:/bin" % zenity.parent, "DISPLAY": ":0"}
 
-    def run(self, row):
+    def observe(self, row):
+        """Exit status, boxes, what the main program recorded (None when none
+        started) and the faults only this platform sees."""
         if row.get("short"):  # a long path, through which no long name fits
             self.folder = self.root.joinpath(*["d" * 250] * 12)
         argv, popen, cwd = self.command(row)
-        env, record = self.environment(row), row["started"] and self.folder / "record"
-        if row.get("memory_sweep"):
-            return self.sweep_memory(argv, cwd, env)
+        env, record = self.environment(row), self.folder / "record"
         with open(self.errors, "wb") as errors, growing(self.folder / "version.ini") if row["ini"] == "growing" \
                 else contextlib.nullcontext():
             stderr = errors
@@ -313,18 +324,22 @@ class Posix(Platform):
         shown = (self.root / "shown").read_text() if (self.root / "shown").exists() else None
         if row.get("stderr_closed") and shown:  # the graphical box is all there is to see
             boxes = [shown.partition("--text=")[2][:-1].replace("\n", "\r\n", 1)]
-        faults = self.check(row, status, boxes, record and record.split(b"\0")[:-1])
+        faults = ["peak memory %d KiB" % peak_kib] if peak_kib > row.get("max_kib", peak_kib) else []
         if row.get("display") and shown != "--warning\n--no-markup\n--title=Velmaris\n--text=%s\n" % \
                 row["box"].replace("\r\n", "\n"):
             faults.append("zenity was given %r" % shown)
-        return faults + (["peak memory %d KiB" % peak_kib] if peak_kib > row.get("max_kib", peak_kib) else [])
+        return status, boxes, record and record.split(b"\0")[:-1], faults
 
-    def sweep_memory(self, argv, cwd, env):
+    def started(self, record):
+        return os.fsdecode(os.path.basename(record[0]))
+
+    def sweep_memory(self, row):
         """Runs the launcher under ever larger address-space limits, from
         too little for the C runtime to start (which ends it by a signal or a
         status of its own) to enough to start the main program several times
         over. From the first run that ends as the launcher ends, every run
         must end in a start (0) or the error box (2)."""
+        (argv, _, cwd), env = self.command(row), self.environment(row)
         outcomes, in_reach, limit_kib = [], False, 0
         while len(outcomes) < 32 or any(outcomes[-32:]):
             limit_kib += MEMORY_STEP_KIB
@@ -392,7 +407,7 @@ class Wine(Platform):
         program, passed = self.path_text(self.folder / row["started"]), row["line"].lstrip(" \t")
         return [program, '"%s"%s' % (program, passed and " " + passed)]
 
-    def run(self, row):
+    def observe(self, row):
         launcher, request = self.path_text(self.install(row)), self.root / "request"
         strings = [launcher, '"%s"%s' % ("x" if row.get("short") else launcher, row["line"]), self.path_text(self.decoy),
                    self.path_text(self.folder / "version.ini") if row.get("locked") else "", ""]
@@ -403,15 +418,104 @@ class Wine(Platform):
                         row["line"].lstrip(" \t")]
         with open(self.errors, "wb") as errors:
             status, _, record = run_in_session(argv, self.decoy, dict(os.environ, WINEDEBUG="-all,+relay", LC_ALL="C.UTF-8"),
-                                               errors, row["started"] and self.folder / "record", self.root)
+                                               errors, self.folder / "record", self.root)
         trace = self.errors.read_text("utf-8", "replace")
         boxes = [untrace(m[1]) for m in BOX.finditer(trace) if untrace(m[2]) == "Velmaris" and int(m[3], 16) == 48]
         if not trace.count("Call user32.MessageBeep(") == len(boxes) == trace.count("Call user32.MessageBoxW("):
             boxes.append("(a box that is no warning titled Velmaris, or one without a beep)")
-        faults = self.check(row, status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1))
-        if not row.get("elevated") and not DLL_SEARCH.search(trace):
-            faults.append("the launcher did not restrict DLLs to the system folder")
-        return faults
+        faults = [] if row.get("elevated") or DLL_SEARCH.search(trace) else [
+            "the launcher did not restrict DLLs to the system folder"]
+        return status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1), faults
+
+    def started(self, record):
+        return record[0].rsplit("\\", 1)[-1]
+
+
+# The differential run: generated cases, each given to both launchers.
+WHITE = [" ", "\t", "\x0b", "\x0c", "\x1a", "\u00a0"]  # the last is no white space to either reader
+ENCODINGS = {"ANSI": lambda t: t.encode("ascii"), "UTF-8": lambda t: b"\xef\xbb\xbf" + t.encode("utf-8"),
+             "UTF-16LE": lambda t: utf16(t), "UTF-16BE": lambda t: utf16(t, "utf-16-be", b"\xfe\xff")}
+LINE_ENDS = ["\r\n", "\n", "\r"]
+NUMBERS = [0, 1, 5, 12, -1]
+TAILS = ["", "a", "A", "\u00e4", "\u00c4", "\U0001F600", "\uff5a", "_", "1", "12345", ".a"]
+
+
+class Chooser:
+    """A seeded random choice that remembers which options it has made, so
+    that a run can tell whether its cases covered every one."""
+
+    def __init__(self, seed):
+        self.random, self.made, self.offered = random.Random(seed), set(), set()
+
+    def __call__(self, what, options):
+        self.offered.update((what, i) for i in range(len(options)))
+        index = self.random.randrange(len(options))
+        self.made.add((what, index))
+        return options[index]
+
+    def white(self):
+        return "".join(self.random.choice(WHITE) for _ in range(self.random.randrange(3)))
+
+
+def generated_case(choose, index):
+    """A row of a version.ini and a folder of candidates, with no expected
+    outcome: the two launchers must agree on it."""
+    number = choose("number", NUMBERS)
+    value = choose("value", ["%d", " %d ", "%d.4", "&H%X", '"%d"', "'%d'", '"%d', "%d x", "%s"])
+    value = value % ("1 2" if number == 12 else number) if value == "%s" else value % number if "%X" not in value \
+        else value % (number & 0xFFFF)
+    header = choose("section", ["[Version]", "[version]", "[{w}Version{w}]", "[Version]]", "[Version] ; c [x]",
+                                "[Version", "[Version]x", "[VERSION]{w}"])
+    key = choose("key", ["AppVers", "appvers", "{w}AppVers{w}", "\x1aAppVers", "APPVERS"])
+    before = choose("before", ["", "Other=1", "; AppVers=3", "AppVers", "AppVersion=2", "App Vers=4", "AppVers{w}"])
+    after = choose("after", ["", "AppVers=9", "[Version]{e}AppVers=3", "[Other]{e}AppVers=4"])
+    lines = [choose("first", ["", "; \u00e9t\u00e9 \u65e5\U0001F600", "[Other]{e}AppVers=7"]), header, before,
+             "%s={w}%s{w}" % (key, value), after]
+    end = LINE_ENDS[index % len(LINE_ENDS)]
+    encoding = list(ENCODINGS)[index // len(LINE_ENDS) % len(ENCODINGS)]
+    text = end.join(lines) + end
+    text = re.sub(r"\{w\}", lambda _: choose.white(), text.replace("{e}", end))
+    if encoding == "ANSI":
+        text = text.encode("ascii", "replace").decode("ascii")
+    names = {"Velmaris%d%s.exe" % (choose("name number", NUMBERS), choose("tail", TAILS)) for _ in range(6)}
+    if choose("case variant", [False, True]):  # names that NTFS calls equal
+        names |= {name.upper() for name in list(names)[:1]}
+    return row("case %d (%s, %s)" % (index, encoding, {"\r\n": "CR LF", "\n": "LF", "\r": "CR"}[end]),
+               ini=ENCODINGS[encoding](text), files=" ".join(sorted(names)), args=["a", "b c"], line=' a "b c"')
+
+
+def outcome(platform, row):
+    status, boxes, record, faults = platform.observe(row)
+    return (status, record and platform.started(record), tuple(boxes)), faults
+
+
+def differential(posix_launcher, windows_launcher, helpers, seed, count):
+    """Gives each generated case to both launchers; exits 1 on a
+    disagreement, 77 (skipped) where Wine does not run."""
+    try:
+        subprocess.run([os.environ["WINELOADER"], "--version"], stdout=subprocess.DEVNULL, check=True)
+    except (KeyError, OSError, subprocess.CalledProcessError) as error:
+        print("skipped: Wine does not run here (%r)" % error)
+        return SKIPPED
+    choose, failed = Chooser(seed), 0
+    for index in range(count):
+        case = generated_case(choose, index)
+        outcomes = []
+        for make in (lambda root: Posix(posix_launcher, root), lambda root: Wine(windows_launcher, helpers, root)):
+            with tempfile.TemporaryDirectory(prefix="velmaris-") as root:
+                outcomes.append(outcome(make(Path(root)), case))
+        (posix, posix_faults), (wine, wine_faults) = outcomes
+        faults = posix_faults + wine_faults + ([] if posix == wine else ["POSIX %r, Wine %r" % (posix, wine)])
+        if faults:
+            failed += 1
+            print("FAIL: %s: %s\n  version.ini %r\n  files %s" % (case["name"], "; ".join(faults), case["ini"],
+                                                                   [f[1] for f in case["files"]]), flush=True)
+    missed = sorted(choose.offered - choose.made)
+    if missed and count >= DIFFERENTIAL_COUNT:
+        failed += 1
+        print("FAIL: choices never made with seed %d: %s" % (seed, missed))
+    print("%d passed, %d failed" % (count - failed, failed))
+    return 1 if failed else 0
 
 
 def windows_launcher(product, x86_64):
@@ -427,9 +531,14 @@ def windows_launcher(product, x86_64):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("-k", default="", help="run only the rows whose name holds this text")
-    parser.add_argument("kind", choices=["posix", "wine"])
+    parser.add_argument("--seed", type=int, default=1, help="the differential run's seed")
+    parser.add_argument("--count", type=int, default=DIFFERENTIAL_COUNT, help="the differential run's cases")
+    parser.add_argument("kind", choices=["posix", "wine", "differential"])
     parser.add_argument("builds", nargs="+")
     options = parser.parse_args()
+    if options.kind == "differential":
+        posix_launcher, product, x86_64, helpers = options.builds
+        return differential(posix_launcher, windows_launcher(product, x86_64), helpers, options.seed, options.count)
     launcher = options.builds[0] if options.kind == "posix" else windows_launcher(*options.builds[:2])
     rows = [r for r in ROWS if r.get("only", options.kind) == options.kind and options.k in r["name"]]
     failed = 0
