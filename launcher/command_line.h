@@ -1,6 +1,5 @@
-// Windows command lines: where the launcher's own arguments begin, the
-// command line it starts the main program with, and what the system says
-// when that start fails.
+// Windows command lines: where the launcher's own arguments begin, and the
+// command line it starts the main program with.
 #pragma once
 
 #include <string>
@@ -16,8 +15,3 @@ std::string_view ArgumentText(std::string_view command_line);
 // program ("C:\Program.exe") or split into arguments; then one blank and the
 // argument text, unchanged, when there is one.
 std::string StartCommandLine(std::string_view path, std::string_view argument_text);
-
-// The system's description of a failed start, with its "%1" (the program's
-// name, which the launcher cannot pass in) filled with `path`. Other inserts
-// stay as they are.
-std::string FillProgramInsert(std::string_view description, std::string_view path);

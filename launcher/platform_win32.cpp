@@ -8,6 +8,7 @@
 
 #include "command_line.h"
 #include "elevated_start_win32.h"
+#include "error_text.h"
 #include "failure.h"
 #include "file_names.h"
 #include "mdlMain.h"
@@ -35,7 +36,8 @@ std::string Narrow(std::wstring_view text) {
   std::wstring_view text(buffer != nullptr ? buffer : L"", length);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
     text.remove_suffix(1);
-  const std::string description = text.empty() ? "Error " + std::to_string(code) : Narrow(text);
+  // As an int: Win32 error codes fit one, and VersionText has its code already.
+  const std::string description = text.empty() ? "Error " + std::to_string(static_cast<int>(code)) : Narrow(text);
   LocalFree(buffer);
   throw Failure(program.empty() ? description : FillProgramInsert(description, program));
 }

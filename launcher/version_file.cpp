@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr long kExponentLimit = 100000;  // far past any double's range
+constexpr int kExponentLimit = 100000;  // far past any double's range
 
 [[noreturn]] void ThrowOverflow() { throw Failure("Overflow"); }
 
@@ -62,7 +62,7 @@ double ReadDecimalNumber(std::string_view s) {
   }
   if (int_digits.empty() && frac_digits.empty()) return 0;
 
-  long exponent = 0;
+  int exponent = 0;
   if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
     std::size_t j = i + 1;
     const bool exp_negative = j < s.size() && s[j] == '-';

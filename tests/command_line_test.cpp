@@ -47,19 +47,6 @@ TEST(ArgumentText, KeepsEverythingAfterTheProgramNameAndItsBlanks) {
 TEST(StartCommandLine, QuotesThePathAndKeepsTheArgumentText) {
   EXPECT_EQ(StartCommandLine("C:\\Program Files\\V\\Velmaris5.exe", ""), "\"C:\\Program Files\\V\\Velmaris5.exe\"");
   EXPECT_EQ(StartCommandLine("C:\\V\\Velmaris5.exe", "a \"b c\"\t "), "\"C:\\V\\Velmaris5.exe\" a \"b c\"\t ");
-  EXPECT_EQ(FillProgramInsert("%1 is not a valid Win32 application.", "C:\\V.exe"),
-            "C:\\V.exe is not a valid Win32 application.");
-  EXPECT_EQ(FillProgramInsert("%1 %10 %2 % %1", "p"), "p %10 %2 % p");
-}
-
-TEST(Utf16, RoundTripsWhatWindowsCanHoldAndReplacesWhatItCannot) {
-  // Unpaired surrogates, as Windows allows in names, travel unchanged.
-  for (const std::u16string& text : {u"\u00e9t\u00e9 \u07ff\u65e5\uffff\U00010000\U0010FFFF"s, u"x\xDC00\xD800"s})
-    EXPECT_EQ(ToUtf16(ToUtf8(text)), text);
-  EXPECT_EQ(ToUtf8(u"\u007f\u0080\u07ff\u0800\U00010000\U0010FFFF\xD800x"),
-            "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xED\xA0\x80x");
-  // Bytes that form no character (a stray, cut, overlong, or past U+10FFFF sequence) become U+FFFD each.
-  EXPECT_EQ(ToUtf16("\xFF" "a\x80" "\xE6\x97" "\xC0\xAF" "\xF4\x90\x80\x80"), std::u16string(1, 0xFFFD) + u"a" + std::u16string(9, 0xFFFD));
 }
 
 }  // namespace

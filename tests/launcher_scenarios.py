@@ -3,8 +3,9 @@
 temporary folder from another that holds a decoy version.ini and candidates.
 
   launcher_scenarios.py [-k TEXT] posix LAUNCHER
-  launcher_scenarios.py [-k TEXT] wine PRODUCT.exe X86_64.exe HELPERS_DIR   (Wine's variables set)
-  launcher_scenarios.py [--seed N] [--count N] differential LAUNCHER PRODUCT.exe X86_64.exe HELPERS_DIR
+  scripts/with-wine PREFIX launcher_scenarios.py [-k TEXT] wine PRODUCT.exe X86_64.exe HELPERS_DIR
+  scripts/with-wine PREFIX launcher_scenarios.py [--seed N] [--count N] differential LAUNCHER PRODUCT.exe
+      X86_64.exe HELPERS_DIR
 
 -k runs only the rows whose name holds TEXT.
 """
@@ -519,13 +520,14 @@ def differential(posix_launcher, windows_launcher, helpers, seed, count):
 
 
 def windows_launcher(product, x86_64):
-    try:
-        subprocess.run(["/usr/lib/wine/wine", "--version"], stdout=subprocess.DEVNULL, check=True)
+    """The 32-bit product where 32-bit Wine runs (scripts/with-wine says),
+    else the x86-64 build of the same sources."""
+    if os.environ.get("VELMARIS_WINE32") == "yes" and product:
         print("wine: running the 32-bit product, " + product)
         return product
-    except (OSError, subprocess.CalledProcessError) as error:
-        print("wine: running the x86-64 build %s, as 32-bit Wine does not run here (%s)" % (x86_64, error))
-        return x86_64
+    print("wine: running the x86-64 build %s, as 32-bit Wine does not run here (%s)" % (
+        x86_64, os.environ.get("VELMARIS_WINE32", "no: not run under scripts/with-wine")[len("no: "):]))
+    return x86_64
 
 
 def main():

@@ -1,0 +1,10 @@
+// The system's descriptions of failures, as the error box shows them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The system's description of a failed start, with its "%1" (the program's
+// name, which the launcher cannot pass in) filled with `path`. Other inserts
+// stay as they are.
+std::string FillProgramInsert(std::string_view description, std::string_view path);
