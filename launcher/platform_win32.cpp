@@ -199,7 +199,8 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   const HANDLE handle = OpenToRead(file);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return "";
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_CANT_RESOLVE_FILENAME)
+      return "";
     ThrowWindowsError(error);
   }
   // What the profile reader could not read is read by the launcher's own,

@@ -70,4 +70,10 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
   EXPECT_EQ(ReadProfileValue("[a]\nb=12345", "A", "B", 1), "");
 }
 
+TEST(HasUnreadMark, OnlyTheMarksWindowsReadsAsText) {
+  const std::pair<std::string, bool> cases[] = {
+      {"\xEF\xBB\xBF[", true}, {"\xFE\xFF", true}, {"\xFF\xFE", false}, {"\xEF\xBB", false}, {"[Version]", false}};
+  for (const auto& [head, unread] : cases) EXPECT_EQ(HasUnreadMark(head), unread) << head;
+}
+
 }  // namespace
