@@ -200,9 +200,9 @@ void ProfileReader::Take(char c) {
         EndKey();
       } else {
         name_.Add(c);
-        // Longer than the key already: whatever follows, the line defines
-        // nothing the reader looks for.
-        if (name_.length() > key_.size()) state_ = State::kSkipLine;
+        // Longer than the key already, or ended by a NUL as another name:
+        // whatever follows, the line defines nothing the reader looks for.
+        if (name_.length() > key_.size() || (name_.cut() && !name_.EqualsNoCase(key_))) state_ = State::kSkipLine;
       }
       return;
     case State::kValue:

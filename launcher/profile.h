@@ -25,6 +25,7 @@ class TrimmedRun {
   // Length of the whole trimmed run, of which kept() holds the first bytes.
   std::size_t length() const { return length_; }
   std::size_t characters() const { return characters_; }
+  bool cut() const { return cut_; }
   const std::string& kept() const { return kept_; }
   char last() const { return last_; }
 
