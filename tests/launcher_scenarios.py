@@ -285,8 +285,9 @@ DLL_SEARCH = re.compile(r"Call (?:KERNEL32|kernelbase)\.SetDefaultDllDirectories
 
 def untrace(text):
     escapes = {"r": "\r", "n": "\n", "t": "\t"}
-    return re.sub(r"\\([0-9a-f]{4}|.)", lambda m: chr(int(m[1], 16)) if len(m[1]) == 4 else escapes.get(m[1], m[1]),
-                  text)
+    units = re.sub(r"\\([0-9a-f]{4}|.)", lambda m: chr(int(m[1], 16)) if len(m[1]) == 4 else escapes.get(m[1], m[1]),
+                   text)
+    return units.encode("utf-16-le", "surrogatepass").decode("utf-16-le", "surrogatepass")  # pairs joined
 
 
 class Wine(Platform):
