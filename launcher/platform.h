@@ -52,8 +52,8 @@ void ListMatchingFiles(const std::string& folder, std::string_view pattern, Cand
                        void* context);
 
 // True when the file at `path` is the running executable, in whatever name
-// or link, or a byte-for-byte copy of it; false also when that cannot be
-// known (a file that cannot be opened is left to the start to report).
+// or link, or a byte-for-byte copy of it, and when it may be one but cannot
+// be read to tell: a copy started would start its copy in turn, for ever.
 bool IsLauncherOrCopy(const std::string& path);
 
 // Starts the program at `path` with `arguments` in a normal, activated

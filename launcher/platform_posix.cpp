@@ -117,15 +117,17 @@ void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
   }
 }
 
-// Whether the file at `path` holds the same `size` bytes as the launcher's.
-bool SameContents(const std::string& path, off_t size) {
+// Whether the file at `path` may hold the launcher's `size` bytes: only a
+// difference seen says no. A file that cannot be read (execute-only, as
+// the launcher itself may be) may be a copy, and a copy must not start.
+bool MayBeCopy(const std::string& path, off_t size) {
   const int self = open(kSelf, O_RDONLY | O_CLOEXEC);
   // Non-blocking: a FIFO may have taken the file's place since.
   const int other = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   char* const mine = g_buffers[0];
   char* const theirs = g_buffers[1];
-  bool same = self >= 0 && other >= 0;
-  for (off_t done = 0; same && done < size;) {
+  bool same = true;
+  for (off_t done = 0; same && self >= 0 && other >= 0 && done < size;) {
     const std::size_t want = static_cast<std::size_t>(std::min<off_t>(size - done, kBufferSize));
     same = ReadUpTo(self, mine, want) == static_cast<ssize_t>(want) &&
            ReadUpTo(other, theirs, want) == static_cast<ssize_t>(want) && std::memcmp(mine, theirs, want) == 0;
@@ -223,7 +225,7 @@ bool platform::IsLauncherOrCopy(const std::string& path) {
   if (stat(kSelf, &self) != 0 || stat(path.c_str(), &other) != 0) return false;
   if (self.st_dev == other.st_dev && self.st_ino == other.st_ino) return true;
   // Sizes first: a main program is opened only when it has the launcher's.
-  return self.st_size == other.st_size && S_ISREG(other.st_mode) && SameContents(path, self.st_size);
+  return self.st_size == other.st_size && S_ISREG(other.st_mode) && MayBeCopy(path, self.st_size);
 }
 
 void platform::StartProgram(const std::string& path, const Arguments& arguments) {

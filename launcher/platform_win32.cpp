@@ -42,8 +42,8 @@ std::string Narrow(std::wstring_view text) {
   throw Failure(program.empty() ? description : FillProgramInsert(description, program));
 }
 
-// Whether the launcher may ask Windows for what a newer version brings:
-// the oldest it supports is XP SP3, so these are looked up at run time.
+// A function of a Windows newer than XP SP3, the oldest the launcher runs
+// on, looked up at run time; nullptr where this one lacks it.
 FARPROC Kernel32Function(const char* name) { return GetProcAddress(GetModuleHandleW(L"kernel32"), name); }
 
 std::wstring ModulePath() {
@@ -67,6 +67,14 @@ std::wstring LongPath(std::wstring path) {
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kChunk = 64 * 1024;  // what the launcher reads of a file at a time
+
+ULONGLONG Size(DWORD high, DWORD low) {
+  ULARGE_INTEGER size;
+  size.HighPart = high;
+  size.LowPart = low;
+  return size.QuadPart;
+}
 
 HANDLE OpenToRead(const std::wstring& path) {
   return CreateFileW(LongPath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -93,13 +101,13 @@ FileFacts Facts(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info;
   if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info)) return facts;
   facts.known = true;
-  facts.size = ULONGLONG{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+  facts.size = Size(info.nFileSizeHigh, info.nFileSizeLow);
   facts.links = info.nNumberOfLinks;
   // The 64-bit index is not unique on ReFS; Windows 8 and later give the
   // 128-bit one (FileIdInfo), which every file system fills in.
   struct {
     ULONGLONG volume;
-    unsigned char id[16];
+    GUID id;  // 128 bits, as FILE_ID_128, which XP's headers lack
   } id_info;
   using Query = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
   static const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(Kernel32Function("GetFileInformationByHandleEx")));
@@ -128,11 +136,11 @@ const Self& LauncherFile() {
 }
 
 bool SameContents(HANDLE a, HANDLE b, ULONGLONG size) {
-  char mine[64 * 1024], theirs[sizeof mine];
+  char mine[kChunk], theirs[kChunk];
   LARGE_INTEGER start{};
   if (!SetFilePointerEx(a, start, nullptr, FILE_BEGIN)) return false;
   for (ULONGLONG done = 0; done < size;) {
-    const DWORD want = static_cast<DWORD>(std::min<ULONGLONG>(size - done, sizeof mine));
+    const DWORD want = static_cast<DWORD>(std::min<ULONGLONG>(size - done, kChunk));
     if (ReadUpTo(a, mine, want) != want || ReadUpTo(b, theirs, want) != want || std::memcmp(mine, theirs, want) != 0)
       return false;
     done += want;
@@ -208,10 +216,10 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   LARGE_INTEGER size{};
   GetFileSizeEx(handle, &size);
   ProfileReader reader(section, key, capacity);
-  char chunk[64 * 1024];
+  char chunk[kChunk];
   bool unread = file.size() >= MAX_PATH;
   for (LONGLONG left = size.QuadPart; left > 0 && !reader.Done();) {
-    const DWORD n = ReadUpTo(handle, chunk, static_cast<DWORD>(std::min<LONGLONG>(left, sizeof chunk)));
+    const DWORD n = ReadUpTo(handle, chunk, static_cast<DWORD>(std::min<LONGLONG>(left, kChunk)));
     unread = unread || HasUnreadMark(std::string_view(chunk, n));
     if (n == 0 || !unread) break;
     reader.Feed(std::string_view(chunk, n));
@@ -250,9 +258,8 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
     // its own size, nor when the launcher has further names, whose entries
     // keep the size they had when the file last changed through them.
     const FileFacts& self = LauncherFile().facts;
-    const ULONGLONG size = ULONGLONG{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
     const bool trusted = self.known && self.links == 1 && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-    sink(context, name, !trusted || size == self.size);
+    sink(context, name, !trusted || Size(data.nFileSizeHigh, data.nFileSizeLow) == self.size);
   } while (FindNextFileW(find, &data));
   const DWORD error = GetLastError();
   FindClose(find);
@@ -262,11 +269,14 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
 bool platform::IsLauncherOrCopy(const std::string& path) {
   const Self& self = LauncherFile();
   const HANDLE file = OpenToRead(Wide(path));
+  // One that cannot be opened (no read access, a dangling link) may be a
+  // copy, and a copy must not be started.
+  if (file == INVALID_HANDLE_VALUE) return self.facts.known;
   const FileFacts other = Facts(file);
   const bool same = self.facts.known && other.known &&
                     (std::memcmp(self.facts.identity, other.identity, sizeof other.identity) == 0 ||
                      (self.facts.size == other.size && SameContents(self.file, file, other.size)));
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  CloseHandle(file);
   return same;
 }
 

@@ -55,8 +55,8 @@ ROWS = [
         launcher="Velmaris0.exe", files="Velmaris0a.exe:link", box=NOT_FOUND),
     row("a symbolic link to the launcher is passed over", ini=None, launcher="Velmaris0.exe",
         files="Velmaris0b.exe@Velmaris0.exe", box=NOT_FOUND),
-    row("two copies of the launcher do not start each other", ini=None, launcher="Velmaris0a.exe",
-        files="Velmaris0b.exe:copy", box=NOT_FOUND),
+    row("two copies of the launcher, unreadable, do not start each other", ini=None, launcher="Velmaris0a.exe",
+        files="Velmaris0b.exe:copy", box=NOT_FOUND, nobody=True, sealed=True),
     row("a copy of the launcher beside a main program starts it", ini=None, launcher="Velmaris0a.exe",
         files="Velmaris0b.exe:copy *Velmaris0.exe", args=["a b", "c"], line=' "a b" c'),
     row("no version.ini is version 0", ini=None, files="*Velmaris0.exe"),
@@ -207,7 +207,9 @@ class Posix(Platform):
             return ["x"] + fill_arguments(), {"executable": "./" + launcher.name}, self.folder, env
         argv = [launcher] + list(row["args"])
         if row.get("nobody") or row.get("locked"):  # permissions do not bind root
-            (self.folder / "version.ini").chmod(0 if row.get("locked") else 0o644)
+            for path in [launcher] + [self.folder / name for _, name, kind, _ in row["files"] if kind == "copy"]:
+                path.chmod(0o111 if row.get("sealed") else 0o755)  # execute-only: no copy can be read
+            row["ini"] is None or (self.folder / "version.ini").chmod(0 if row.get("locked") else 0o644)
             self.root.chmod(0o755)
             self.folder.chmod(row.get("mode", 0o777))
             argv[:0] = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
@@ -279,8 +281,9 @@ def fill_arguments():
 # TAB, and characters outside printable ASCII as \XXXX (four hex digits).
 TRACED = r'L"((?:[^"\\]|\\.)*)"'
 BOX = re.compile(r"Call user32\.MessageBoxW\(\w+,\w+ %s,\w+ %s,(\w+)\)" % (TRACED, TRACED))
-# DLLs from the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32).
+# DLLs from the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32); a candidate opened.
 DLL_SEARCH = re.compile(r"Call (?:KERNEL32|kernelbase)\.SetDefaultDllDirectories\(00000800\)", re.I)
+CANDIDATE_OPENED = re.compile(r'Call (?:KERNEL32|kernelbase)\.CreateFileW\(\w+ L"[^"]*\\\\Velmaris-?\d')
 
 
 def untrace(text):
@@ -329,8 +332,12 @@ class Wine(Platform):
         boxes = [untrace(m[1]) for m in BOX.finditer(trace) if untrace(m[2]) == "Velmaris" and int(m[3], 16) == 48]
         if not trace.count("Call user32.MessageBeep(") == len(boxes) == trace.count("Call user32.MessageBoxW("):
             boxes.append("(a box that is no warning titled Velmaris, or one without a beep)")
-        faults = [] if row.get("elevated") or DLL_SEARCH.search(trace) else [
-            "the launcher did not restrict DLLs to the system folder"]
+        opened = CANDIDATE_OPENED.search(trace)
+        ordinary = not row.get("elevated") and all(kind not in ("link", "copy") and not target
+                                                   for _, _, kind, target in row["files"])
+        faults = [fault for fault, bad in [
+            ("the launcher did not restrict DLLs to the system folder", not row.get("elevated") and not DLL_SEARCH.search(trace)),
+            ("an ordinary start opened %r" % trace[opened.start():opened.end() + 80] if opened else "", ordinary and opened)] if bad]
         return status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1), faults
 
 
