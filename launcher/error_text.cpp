@@ -10,3 +10,12 @@ std::string FillProgramInsert(std::string_view description, std::string_view pat
   }
   return text;
 }
+
+std::string SystemErrorText(std::string_view message, int code, std::string_view program) {
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.remove_suffix(1);
+  // The code as an int: Win32 error codes fit one, and the version text's
+  // to_string is linked already.
+  if (message.empty()) return "Error " + std::to_string(code);
+  return program.empty() ? std::string(message) : FillProgramInsert(message, program);
+}

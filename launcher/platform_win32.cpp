@@ -15,6 +15,8 @@
 #include "platform.h"
 #include "profile.h"
 #include "text.h"
+#include "windows_constants.h"
+#include "windows_path.h"
 
 namespace {
 
@@ -27,19 +29,14 @@ std::string Narrow(std::wstring_view text) {
   return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
-// `program` fills the "%1" of a failed start's description.
 [[noreturn]] void ThrowWindowsError(DWORD code, std::string_view program = {}) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring_view text(buffer != nullptr ? buffer : L"", length);
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-    text.remove_suffix(1);
-  // As an int: Win32 error codes fit one, and VersionText has its code already.
-  const std::string description = text.empty() ? "Error " + std::to_string(static_cast<int>(code)) : Narrow(text);
+  const std::string message = Narrow(std::wstring_view(buffer != nullptr ? buffer : L"", length));
   LocalFree(buffer);
-  throw Failure(program.empty() ? description : FillProgramInsert(description, program));
+  throw Failure(SystemErrorText(message, static_cast<int>(code), program));
 }
 
 // A function of a Windows newer than XP SP3, the oldest the launcher runs
@@ -55,15 +52,6 @@ std::wstring ModulePath() {
     if (length < path.size()) return path.substr(0, length);
     path.resize(path.size() * 2);
   }
-}
-
-// A path that the file functions take past MAX_PATH, which the profile
-// reader and the plain form do not: "\\?\" before a drive path, "\\?\UNC\"
-// for a share. The module path it is made from is already full and plain.
-std::wstring LongPath(std::wstring path) {
-  if (path.size() >= MAX_PATH && !path.starts_with(L"\\\\?\\"))
-    path.starts_with(L"\\\\") ? path.insert(1, L"\\?\\UNC") : path.insert(0, L"\\\\?\\");
-  return path;
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -111,8 +99,7 @@ FileFacts Facts(HANDLE file) {
   } id_info;
   using Query = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
   static const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(Kernel32Function("GetFileInformationByHandleEx")));
-  constexpr int kFileIdInfo = 18;
-  if (query != nullptr && query(file, kFileIdInfo, &id_info, sizeof id_info)) {
+  if (query != nullptr && query(file, windows::kFileIdInfo, &id_info, sizeof id_info)) {
     std::memcpy(facts.identity, &id_info, sizeof id_info);
   } else {
     const DWORD short_id[3] = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
@@ -154,25 +141,10 @@ bool SameContents(HANDLE a, HANDLE b, ULONGLONG size) {
 void RestrictDllSearch() {
   using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
   using SetDllDirectoryFunction = BOOL(WINAPI*)(const wchar_t*);
-  constexpr DWORD kSearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
   if (const FARPROC proc = Kernel32Function("SetDefaultDllDirectories"))
-    reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(proc))(kSearchSystem32);
+    reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(proc))(windows::kSearchSystem32);
   else if (const FARPROC fallback = Kernel32Function("SetDllDirectoryW"))
     reinterpret_cast<SetDllDirectoryFunction>(reinterpret_cast<void*>(fallback))(L"");
-}
-
-// UTF-16 into a fixed buffer, cut to fit: the box must be shown when memory
-// is what failed.
-const wchar_t* WideInto(wchar_t* out, std::size_t capacity, std::string_view text) {
-  std::size_t length = 0;
-  for (std::size_t i = 0; i < text.size() && length + 2 < capacity;) {
-    const Decoded character = DecodeUtf8(text, i);
-    i += character.length;
-    char16_t units[2];
-    for (std::size_t k = 0, n = EncodeUtf16(character.code_point, units); k < n; ++k) out[length++] = units[k];
-  }
-  out[length] = L'\0';
-  return out;
 }
 
 }  // namespace
@@ -217,7 +189,7 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   GetFileSizeEx(handle, &size);
   ProfileReader reader(section, key, capacity);
   char chunk[kChunk];
-  bool unread = file.size() >= MAX_PATH;
+  bool unread = file.size() >= windows::kMaxPath;
   for (LONGLONG left = size.QuadPart; left > 0 && !reader.Done();) {
     const DWORD n = ReadUpTo(handle, chunk, static_cast<DWORD>(std::min<LONGLONG>(left, kChunk)));
     unread = unread || HasUnreadMark(std::string_view(chunk, n));
@@ -238,9 +210,8 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
   WIN32_FIND_DATAW data;
   // The basic query (no short names) and large fetch are Windows 7's; before
   // it they are refused as invalid parameters, and the plain query serves.
-  constexpr auto kInfoBasic = static_cast<FINDEX_INFO_LEVELS>(1);  // FindExInfoBasic
-  constexpr DWORD kLargeFetch = 2;                                   // FIND_FIRST_EX_LARGE_FETCH
-  HANDLE find = FindFirstFileExW(query.c_str(), kInfoBasic, &data, FindExSearchNameMatch, nullptr, kLargeFetch);
+  HANDLE find = FindFirstFileExW(query.c_str(), static_cast<FINDEX_INFO_LEVELS>(windows::kFindExInfoBasic), &data,
+                                 FindExSearchNameMatch, nullptr, windows::kFindLargeFetch);
   if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
     find = FindFirstFileExW(query.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) {
@@ -286,7 +257,7 @@ void platform::StartProgram(const std::string& path, const Arguments& arguments)
       Wide(StartCommandLine(path, arguments.empty() ? std::string_view() : arguments.front()));
   // CreateProcessW takes 32,767 characters with the terminator; Wine cuts a
   // longer line without a word. Arguments are never cut.
-  if (command_line.size() >= 32767) ThrowWindowsError(ERROR_FILENAME_EXCED_RANGE, path);
+  if (command_line.size() >= windows::kCommandLineLimit) ThrowWindowsError(ERROR_FILENAME_EXCED_RANGE, path);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -295,8 +266,7 @@ void platform::StartProgram(const std::string& path, const Arguments& arguments)
   if (!CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
     const DWORD error = GetLastError();
-    constexpr DWORD kElevationRequired = 740;  // ERROR_ELEVATION_REQUIRED; not in mingw-w64's headers
-    if (error != kElevationRequired) ThrowWindowsError(error, path);
+    if (error != windows::kElevationRequired) ThrowWindowsError(error, path);
     // The program's manifest asks for administrator rights: start it as
     // Explorer does, through the shell and its consent prompt.
     const DWORD elevated = StartElevated(application.c_str(), Wide(arguments.empty() ? "" : arguments.front()).c_str());
@@ -327,21 +297,22 @@ void platform::ShowMessageBox(std::string_view prompt, unsigned style, std::stri
   // Fixed buffers, not strings: the failure being reported may be that
   // memory ran out.
   static wchar_t module[32768], prompt_text[32768], title_text[256];
-  // Common Controls 6, for the box's themed look, is asked for by manifest
-  // 100 (1 to 16 are the system's) and active only around the box: in the
-  // process manifest it would cost every start an activation context.
+  // Common Controls 6, for the box's themed look, is asked for by a manifest
+  // of its own, active only around the box: in the process manifest it
+  // would cost every start an activation context.
   ACTCTXW context{};
   context.cbSize = sizeof context;
   context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID;
   context.lpSource = module;
-  context.lpResourceName = MAKEINTRESOURCEW(100);
+  context.lpResourceName = MAKEINTRESOURCEW(VELMARIS_CONTROLS_MANIFEST);
   context.hModule = GetModuleHandleW(nullptr);
   const DWORD length = GetModuleFileNameW(nullptr, module, std::size(module));
   const HANDLE controls = length > 0 && length < std::size(module) ? CreateActCtxW(&context) : INVALID_HANDLE_VALUE;
   ULONG_PTR cookie = 0;
   const bool active = controls != INVALID_HANDLE_VALUE && ActivateActCtx(controls, &cookie);
-  MessageBoxW(nullptr, WideInto(prompt_text, std::size(prompt_text), prompt),
-              WideInto(title_text, std::size(title_text), title), style);
+  ToUtf16Into(reinterpret_cast<char16_t*>(prompt_text), std::size(prompt_text), prompt);
+  ToUtf16Into(reinterpret_cast<char16_t*>(title_text), std::size(title_text), title);
+  MessageBoxW(nullptr, prompt_text, title_text, style);
   if (active) DeactivateActCtx(0, cookie);
   if (controls != INVALID_HANDLE_VALUE) ReleaseActCtx(controls);
 }

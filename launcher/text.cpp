@@ -83,3 +83,16 @@ std::u16string ToUtf16(std::string_view text) {
   }
   return out;
 }
+
+void ToUtf16Into(char16_t* out, std::size_t capacity, std::string_view text) {
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const Decoded character = DecodeUtf8(text, i);
+    char16_t units[2];
+    const std::size_t count = EncodeUtf16(character.code_point, units);
+    if (length + count >= capacity) break;
+    for (std::size_t k = 0; k < count; ++k) out[length++] = units[k];
+    i += character.length;
+  }
+  out[length] = u'\0';
+}

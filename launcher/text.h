@@ -35,3 +35,8 @@ std::string ToUtf8(std::u16string_view text);
 
 // Bytes that form no character become U+FFFD each.
 std::u16string ToUtf16(std::string_view text);
+
+// `text` as UTF-16 into `out`, as much as fits with a terminating zero in
+// `capacity` units (which must be at least 1), never half a pair: for what
+// must be shown when memory is what failed.
+void ToUtf16Into(char16_t* out, std::size_t capacity, std::string_view text);

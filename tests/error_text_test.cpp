@@ -10,4 +10,10 @@ TEST(FillProgramInsert, PutsThePathForTheProgramsNameAlone) {
   EXPECT_EQ(FillProgramInsert("%1 %10 %2 % %1", "p"), "p %10 %2 % p");
 }
 
+TEST(SystemErrorText, TheSystemsWordsWithoutTheirLineEnd) {
+  EXPECT_EQ(SystemErrorText("Access is denied. \r\n", 5, ""), "Access is denied.");
+  EXPECT_EQ(SystemErrorText("%1 is no program.\r\n", 193, "C:\\V.exe"), "C:\\V.exe is no program.");
+  EXPECT_EQ(SystemErrorText("\r\n", 433, "C:\\V.exe"), "Error 433");
+}
+
 }  // namespace

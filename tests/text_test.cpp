@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -16,6 +19,17 @@ TEST(Utf16, RoundTripsWhatWindowsCanHoldAndReplacesWhatItCannot) {
             "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xED\xA0\x80x");
   // Bytes that form no character (a stray, cut, overlong, or past U+10FFFF sequence) become U+FFFD each.
   EXPECT_EQ(ToUtf16("\xFF" "a\x80" "\xE6\x97" "\xC0\xAF" "\xF4\x90\x80\x80"), std::u16string(1, 0xFFFD) + u"a" + std::u16string(9, 0xFFFD));
+}
+
+TEST(ToUtf16Into, CutsToFitWithItsTerminatorAndNeverHalfAPair) {
+  const std::pair<std::size_t, std::u16string> cases[] = {  // capacity, what "a\u00e9\U0001F600b" becomes
+      {1, u""}, {2, u"a"}, {3, u"a\u00e9"}, {4, u"a\u00e9"}, {5, u"a\u00e9\U0001F600"}, {9, u"a\u00e9\U0001F600b"}};
+  for (const auto& [capacity, text] : cases) {
+    char16_t out[9];
+    std::fill(std::begin(out), std::end(out), u'x');
+    ToUtf16Into(out, capacity, "a\xC3\xA9\xF0\x9F\x98\x80" "b");
+    EXPECT_EQ(std::u16string(out), text) << capacity;
+  }
 }
 
 }  // namespace
