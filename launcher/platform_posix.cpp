@@ -30,8 +30,7 @@ char** g_argv;
 // Read buffers live with the program, not on the stack: under a tight
 // memory limit a stack that cannot grow would end the launcher by a
 // signal, where a failed allocation ends it in a box.
-constexpr std::size_t kBufferSize = 64 * 1024;
-char g_buffers[2][kBufferSize];
+char g_buffers[2][kFileChunk];
 
 // The running executable, whatever name or link started it.
 constexpr char kSelf[] = "/proc/self/exe";
@@ -128,7 +127,7 @@ bool MayBeCopy(const std::string& path, off_t size) {
   char* const theirs = g_buffers[1];
   bool same = true;
   for (off_t done = 0; same && self >= 0 && other >= 0 && done < size;) {
-    const std::size_t want = static_cast<std::size_t>(std::min<off_t>(size - done, kBufferSize));
+    const std::size_t want = static_cast<std::size_t>(std::min<off_t>(size - done, kFileChunk));
     same = ReadUpTo(self, mine, want) == static_cast<ssize_t>(want) &&
            ReadUpTo(other, theirs, want) == static_cast<ssize_t>(want) && std::memcmp(mine, theirs, want) == 0;
     done += static_cast<off_t>(want);
@@ -183,7 +182,7 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
     char* const buffer = g_buffers[0];
     for (off_t left = st.st_size; left > 0 && !reader.Done();) {
-      const ssize_t n = ReadUpTo(fd, buffer, static_cast<std::size_t>(std::min<off_t>(left, kBufferSize)));
+      const ssize_t n = ReadUpTo(fd, buffer, static_cast<std::size_t>(std::min<off_t>(left, kFileChunk)));
       if (n <= 0) {
         error = n < 0 ? errno : 0;
         break;

@@ -55,7 +55,6 @@ std::wstring ModulePath() {
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr DWORD kChunk = 64 * 1024;  // what the launcher reads of a file at a time
 
 ULONGLONG Size(DWORD high, DWORD low) {
   ULARGE_INTEGER size;
@@ -68,24 +67,31 @@ HANDLE OpenToRead(const std::wstring& path) {
   return CreateFileW(LongPath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-// Reads up to `size` bytes; how many it read (fewer only at the end).
+// Reads up to `size` bytes; how many it read. A file gives all that is
+// asked of it but at its end.
 DWORD ReadUpTo(HANDLE file, char* buffer, DWORD size) {
-  DWORD done = 0, n = 0;
-  while (done < size && ReadFile(file, buffer + done, size - done, &n, nullptr) && n > 0) done += n;
-  return done;
+  DWORD read;
+  return ReadFile(file, buffer, size, &read, nullptr) ? read : 0;
 }
 
-// What the launcher knows of an open file: its identity, the same whatever
-// name or link reaches it, its size and its number of names.
+// A file's identity, the same whatever name or link reaches it: its
+// volume's serial number and its index there (FILE_ID_INFO).
+struct FileId {
+  ULONGLONG volume;
+  GUID index;  // 128 bits, as FILE_ID_128, which XP's headers lack
+};
+
+// What the launcher knows of an open file: its identity, its size and its
+// number of names.
 struct FileFacts {
-  bool known = false;
-  unsigned char identity[24] = {};  // volume serial number and file index
-  ULONGLONG size = 0;
-  DWORD links = 0;
+  bool known;
+  FileId id;
+  ULONGLONG size;
+  DWORD links;
 };
 
 FileFacts Facts(HANDLE file) {
-  FileFacts facts;
+  FileFacts facts{};
   BY_HANDLE_FILE_INFORMATION info;
   if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info)) return facts;
   facts.known = true;
@@ -93,17 +99,12 @@ FileFacts Facts(HANDLE file) {
   facts.links = info.nNumberOfLinks;
   // The 64-bit index is not unique on ReFS; Windows 8 and later give the
   // 128-bit one (FileIdInfo), which every file system fills in.
-  struct {
-    ULONGLONG volume;
-    GUID id;  // 128 bits, as FILE_ID_128, which XP's headers lack
-  } id_info;
   using Query = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
   static const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(Kernel32Function("GetFileInformationByHandleEx")));
-  if (query != nullptr && query(file, windows::kFileIdInfo, &id_info, sizeof id_info)) {
-    std::memcpy(facts.identity, &id_info, sizeof id_info);
-  } else {
-    const DWORD short_id[3] = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-    std::memcpy(facts.identity, short_id, sizeof short_id);
+  if (query == nullptr || !query(file, windows::kFileIdInfo, &facts.id, sizeof facts.id)) {
+    facts.id = FileId{info.dwVolumeSerialNumber, {}};
+    const ULONGLONG index = Size(info.nFileIndexHigh, info.nFileIndexLow);
+    std::memcpy(&facts.id.index, &index, sizeof index);
   }
   return facts;
 }
@@ -123,11 +124,11 @@ const Self& LauncherFile() {
 }
 
 bool SameContents(HANDLE a, HANDLE b, ULONGLONG size) {
-  char mine[kChunk], theirs[kChunk];
+  char mine[kFileChunk], theirs[kFileChunk];
   LARGE_INTEGER start{};
   if (!SetFilePointerEx(a, start, nullptr, FILE_BEGIN)) return false;
   for (ULONGLONG done = 0; done < size;) {
-    const DWORD want = static_cast<DWORD>(std::min<ULONGLONG>(size - done, kChunk));
+    const DWORD want = static_cast<DWORD>(std::min<ULONGLONG>(size - done, kFileChunk));
     if (ReadUpTo(a, mine, want) != want || ReadUpTo(b, theirs, want) != want || std::memcmp(mine, theirs, want) != 0)
       return false;
     done += want;
@@ -188,10 +189,10 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   LARGE_INTEGER size{};
   GetFileSizeEx(handle, &size);
   ProfileReader reader(section, key, capacity);
-  char chunk[kChunk];
+  char chunk[kFileChunk];
   bool unread = file.size() >= windows::kMaxPath;
   for (LONGLONG left = size.QuadPart; left > 0 && !reader.Done();) {
-    const DWORD n = ReadUpTo(handle, chunk, static_cast<DWORD>(std::min<LONGLONG>(left, kChunk)));
+    const DWORD n = ReadUpTo(handle, chunk, static_cast<DWORD>(std::min<LONGLONG>(left, kFileChunk)));
     unread = unread || HasUnreadMark(std::string_view(chunk, n));
     if (n == 0 || !unread) break;
     reader.Feed(std::string_view(chunk, n));
@@ -245,7 +246,7 @@ bool platform::IsLauncherOrCopy(const std::string& path) {
   if (file == INVALID_HANDLE_VALUE) return self.facts.known;
   const FileFacts other = Facts(file);
   const bool same = self.facts.known && other.known &&
-                    (std::memcmp(self.facts.identity, other.identity, sizeof other.identity) == 0 ||
+                    (std::memcmp(&self.facts.id, &other.id, sizeof other.id) == 0 ||
                      (self.facts.size == other.size && SameContents(self.file, file, other.size)));
   CloseHandle(file);
   return same;
@@ -306,8 +307,10 @@ void platform::ShowMessageBox(std::string_view prompt, unsigned style, std::stri
   context.lpSource = module;
   context.lpResourceName = MAKEINTRESOURCEW(VELMARIS_CONTROLS_MANIFEST);
   context.hModule = GetModuleHandleW(nullptr);
-  const DWORD length = GetModuleFileNameW(nullptr, module, std::size(module));
-  const HANDLE controls = length > 0 && length < std::size(module) ? CreateActCtxW(&context) : INVALID_HANDLE_VALUE;
+  // A path the buffer cannot hold, or none, makes no context: the box is
+  // shown all the same.
+  GetModuleFileNameW(nullptr, module, std::size(module));
+  const HANDLE controls = CreateActCtxW(&context);
   ULONG_PTR cookie = 0;
   const bool active = controls != INVALID_HANDLE_VALUE && ActivateActCtx(controls, &cookie);
   ToUtf16Into(reinterpret_cast<char16_t*>(prompt_text), std::size(prompt_text), prompt);

@@ -16,6 +16,9 @@
 #include <string>
 #include <string_view>
 
+// How much of a file the launcher reads at a time.
+inline constexpr std::size_t kFileChunk = 64 * 1024;
+
 class TrimmedRun {
  public:
   explicit TrimmedRun(std::size_t keep) : keep_(keep) {}

@@ -40,9 +40,11 @@ ROWS = [
                                                   "back\\slash\\", "*", "$HOME", "new\nline", "\udcff invalid"]),
     row("characters beyond ASCII", line=" \u00e9t\u00e9 \u65e5\u672c", args=["\u00e9t\u00e9", "\u65e5\u672c"]),
     row("thousands of words and a long one", only="posix", args=["arg %d" % i for i in range(5000)] + ["x" * 100000]),
-    row("a long argument text", only="wine", line=" " + "x" * 32000),
-    row("a command line too long to hand on", short=True, files="Velmaris5.exe", line=" " + "y" * 32762,
-        box={"posix": ERROR + "Argument list too long", "wine": ERROR + "File name is too long."}),
+    row("a command line one short of the limit", only="wine", short=True, fill=32766),
+    row("a command line at the limit", only="wine", short=True, fill=32767, files="Velmaris5.exe",
+        box=ERROR + "File name is too long."),
+    row("a command line too long to hand on", only="posix", short=True, files="Velmaris5.exe",
+        box=ERROR + "Argument list too long"),
     row("greatest plain match in NTFS order", ini=ini(b"4.5"), files="Velmaris4.exe Velmaris4a.exe velmaris4B.exe "
         "Velmaris41234.exe *Velmaris4_.exe Velmaris4ZZZZZ.exe Velmaris5.exe Velmaris4.a.exe Velmaris4~.exe:folder "
         "Velmaris4~~.exe:fifo Velmaris4~~~.exe:hidden"),
@@ -52,7 +54,7 @@ ROWS = [
     row("odd names", only="posix", files="*Velmaris5a\nb.exe Velmaris5" + "~" * 242 + ".exe"),
     row("invalid UTF-8 is a name like any other", only="posix", files="Velmaris5z.exe *Velmaris5\udcff\udcfe.exe"),
     row("a launcher named as its main program, and its hard link, are passed over", ini=None,
-        launcher="Velmaris0.exe", files="Velmaris0a.exe:link", box=NOT_FOUND),
+        launcher="Velmaris0b.exe", files="Velmaris0c.exe:link *Velmaris0.exe"),
     row("a symbolic link to the launcher is passed over", ini=None, launcher="Velmaris0.exe",
         files="Velmaris0b.exe@Velmaris0.exe", box=NOT_FOUND),
     row("two copies of the launcher, unreadable, do not start each other", ini=None, launcher="Velmaris0a.exe",
@@ -159,6 +161,9 @@ class Platform:
     def run(self, row):
         if row.get("memory_sweep"):
             return self.sweep_memory(row)
+        if row.get("fill"):  # the main program's command line, in UTF-16 units
+            taken = len(('"%s" ' % self.path_text(self.folder / "Velmaris5.exe")).encode("utf-16-le")) // 2
+            row = dict(row, line=" " + "y" * (row["fill"] - taken))
         status, boxes, record, faults = self.observe(row)
         box = row["box"].get(self.name) if isinstance(row["box"], dict) else row["box"]
         box = box and box.replace("{path}", self.path_text(self.folder / "Velmaris5.exe"))
@@ -281,8 +286,9 @@ def fill_arguments():
 # TAB, and characters outside printable ASCII as \XXXX (four hex digits).
 TRACED = r'L"((?:[^"\\]|\\.)*)"'
 BOX = re.compile(r"Call user32\.MessageBoxW\(\w+,\w+ %s,\w+ %s,(\w+)\)" % (TRACED, TRACED))
-# DLLs from the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32); a candidate opened.
+# DLLs from the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32); the icon form's group; a candidate opened.
 DLL_SEARCH = re.compile(r"Call (?:KERNEL32|kernelbase)\.SetDefaultDllDirectories\(00000800\)", re.I)
+ICON_FOUND = re.compile(r"Ret  (?:KERNEL32|kernelbase)\.FindResourceW\(\) retval=0*[1-9a-f]")
 CANDIDATE_OPENED = re.compile(r'Call (?:KERNEL32|kernelbase)\.CreateFileW\(\w+ L"[^"]*\\\\Velmaris-?\d')
 
 
@@ -337,7 +343,9 @@ class Wine(Platform):
                                                    for _, _, kind, target in row["files"])
         faults = [fault for fault, bad in [
             ("the launcher did not restrict DLLs to the system folder", not row.get("elevated") and not DLL_SEARCH.search(trace)),
-            ("an ordinary start opened %r" % trace[opened.start():opened.end() + 80] if opened else "", ordinary and opened)] if bad]
+            ("an ordinary start opened %r" % trace[opened.start():opened.end() + 80] if opened else "", ordinary and opened),
+            ("the icon form found no icon group 1", status in (0, 1) and not row.get("elevated") and not ICON_FOUND.search(trace)),
+        ] if bad]
         return status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1), faults
 
 
