@@ -37,9 +37,7 @@ TEST(ArgumentText, KeepsEverythingAfterTheProgramNameAndItsBlanks) {
       LocalFree(words);
       return result;
     };
-    if (*command_line) {
-      EXPECT_EQ(parse("x " + std::string(ArgumentText(command_line))), parse(command_line));
-    }
+    if (*command_line) EXPECT_EQ(parse("x " + std::string(ArgumentText(command_line))), parse(command_line));
 #endif
   }
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <iterator>
 #include <string>
 #include <utility>
 
@@ -25,8 +23,7 @@ TEST(ToUtf16Into, CutsToFitWithItsTerminatorAndNeverHalfAPair) {
   const std::pair<std::size_t, std::u16string> cases[] = {  // capacity, what "a\u00e9\U0001F600b" becomes
       {1, u""}, {2, u"a"}, {3, u"a\u00e9"}, {4, u"a\u00e9"}, {5, u"a\u00e9\U0001F600"}, {9, u"a\u00e9\U0001F600b"}};
   for (const auto& [capacity, text] : cases) {
-    char16_t out[9];
-    std::fill(std::begin(out), std::end(out), u'x');
+    char16_t out[9] = {u'x', u'x', u'x', u'x', u'x', u'x', u'x', u'x', u'x'};
     ToUtf16Into(out, capacity, "a\xC3\xA9\xF0\x9F\x98\x80" "b");
     EXPECT_EQ(std::u16string(out), text) << capacity;
   }
