@@ -3,18 +3,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <string>
-
 unsigned long StartElevated(const wchar_t* application, const wchar_t* parameters) {
-  // shell32 is loaded on this path only, and from the system folder by its
-  // full path, so that an ordinary start maps no further DLL.
-  std::wstring shell32(MAX_PATH, L'\0');
-  // 0 is a failure, and MAX_PATH or more the size it would have needed:
-  // either would leave a path that names the current drive's root.
-  const UINT length = GetSystemDirectoryW(shell32.data(), MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
-  shell32.resize(length);
-  const HMODULE module = LoadLibraryW((shell32 + L"\\shell32.dll").c_str());
+  // shell32 is loaded on this path only, so that an ordinary start maps no
+  // further DLL. It is one of Windows' known DLLs, which the system loads
+  // from its own folder whatever the search path ("Dynamic-Link Library
+  // Search Order"), so no DLL planted beside the launcher can stand in.
+  const HMODULE module = LoadLibraryW(L"shell32.dll");
   if (module == nullptr) return GetLastError();
   using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
   const auto shell_execute = reinterpret_cast<ShellExecuteExFunction>(

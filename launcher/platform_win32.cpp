@@ -210,10 +210,11 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
   const std::wstring query = Wide(JoinPath(folder, pattern.substr(0, pattern.find('?'))) + "*");
   WIN32_FIND_DATAW data;
   // The basic query (no short names) and large fetch are Windows 7's; before
-  // it they are refused as invalid parameters, and the plain query serves.
+  // it they are refused as invalid parameters, and the plain query serves,
+  // which also says again what any other failure was.
   HANDLE find = FindFirstFileExW(query.c_str(), static_cast<FINDEX_INFO_LEVELS>(windows::kFindExInfoBasic), &data,
                                  FindExSearchNameMatch, nullptr, windows::kFindLargeFetch);
-  if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+  if (find == INVALID_HANDLE_VALUE)
     find = FindFirstFileExW(query.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
@@ -297,7 +298,7 @@ void platform::Beep() { MessageBeep(MB_OK); }
 void platform::ShowMessageBox(std::string_view prompt, unsigned style, std::string_view title) noexcept {
   // Fixed buffers, not strings: the failure being reported may be that
   // memory ran out.
-  static wchar_t module[32768], prompt_text[32768], title_text[256];
+  static wchar_t module[windows::kLongText], prompt_text[windows::kLongText], title_text[windows::kLongText];
   // Common Controls 6, for the box's themed look, is asked for by a manifest
   // of its own, active only around the box: in the process manifest it
   // would cost every start an activation context.

@@ -15,6 +15,8 @@ inline constexpr unsigned long kFindLargeFetch = 2;       // FIND_FIRST_EX_LARGE
 inline constexpr unsigned long kSearchSystem32 = 0x800;   // LOAD_LIBRARY_SEARCH_SYSTEM32
 inline constexpr unsigned long kElevationRequired = 740;  // ERROR_ELEVATION_REQUIRED, Vista
 inline constexpr unsigned long kMaxPath = 260;           // MAX_PATH, with the terminator
+// UTF-16 units with the terminator: the longest path Windows takes.
+inline constexpr unsigned long kLongText = 32768;
 // A command line, in UTF-16 units with its terminator (CreateProcessW).
 inline constexpr unsigned long kCommandLineLimit = 32767;
 
