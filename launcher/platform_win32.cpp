@@ -44,7 +44,7 @@ std::string Narrow(std::wstring_view text) {
 FARPROC Kernel32Function(const char* name) { return GetProcAddress(GetModuleHandleW(L"kernel32"), name); }
 
 std::wstring ModulePath() {
-  std::wstring path(MAX_PATH, L'\0');
+  std::wstring path(64, L'\0');  // doubled until the path fits
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) ThrowWindowsError(GetLastError());

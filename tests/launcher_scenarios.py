@@ -66,8 +66,8 @@ ROWS = [
         only="posix", ini="growing", files="*Velmaris0.exe Velmaris5.exe", max_kib=64 * 1024),
     row("a version.ini that may not be read, or is locked", locked=True, files="Velmaris0.exe Velmaris5.exe",
         box={"posix": ERROR + "Permission denied", "wine": ERROR + "Sharing violation."}),
-    row("version.ini at MAX_PATH", folder_length=248, launcher="L.exe", ini=ini(b"99999"), files="Velmaris0.exe",
-        box=ERROR + "Overflow"),
+    row("version.ini at MAX_PATH, its last line unended", folder_length=248, launcher="L.exe",
+        ini=b"[Version]\r\nAppVers=99999", files="Velmaris0.exe", box=ERROR + "Overflow"),
     row("a graphical session shows the box through zenity too", only="posix", display=True, ini=ini(b"32767.5"),
         files="", box=ERROR + "Overflow"),
     row("standard error a closed pipe: status 2, and the graphical box", only="posix", stderr_closed=True,
@@ -313,12 +313,16 @@ class Wine(Platform):
         boxes = [untrace(m[1]) for m in BOX.finditer(trace) if untrace(m[2]) == "Velmaris" and int(m[3], 16) == 48]
         if not trace.count("Call user32.MessageBeep(") == len(boxes) == trace.count("Call user32.MessageBoxW("):
             boxes.append("(a box that is no warning titled Velmaris, or one without a beep)")
+        # The listed size answers for a candidate, but when the launcher has another name (a hard link).
         opened = CANDIDATE_OPENED.search(trace)
         ordinary = not row.get("elevated") and all(kind not in ("link", "copy") and not target
                                                    for _, _, kind, target in row["files"])
+        linked = any(kind == "link" for _, _, kind, _ in row["files"]) and row["started"]
         faults = [fault for fault, bad in [
             ("the launcher did not restrict DLLs to the system folder", not row.get("elevated") and not DLL_SEARCH.search(trace)),
             ("an ordinary start opened %r" % trace[opened.start():opened.end() + 80] if opened else "", ordinary and opened),
+            ("a launcher with a hard link did not ask who the others are", linked and
+             not re.search(r'CreateFileW\(\w+ L"[^"]*\\\\%s"' % re.escape(row["started"] or "-"), trace)),
             ("the icon form found no icon group 1", status in (0, 1) and not row.get("elevated") and not ICON_FOUND.search(trace)),
         ] if bad]
         return status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1), faults
