@@ -7,7 +7,8 @@ namespace {
 TEST(FillProgramInsert, PutsThePathForTheProgramsNameAlone) {
   EXPECT_EQ(FillProgramInsert("%1 is not a valid Win32 application.", "C:\\V.exe"),
             "C:\\V.exe is not a valid Win32 application.");
-  EXPECT_EQ(FillProgramInsert("%1 %10 %2 % %1", "p"), "p %10 %2 % p");
+  EXPECT_EQ(FillProgramInsert("%1 %10 %19 %2 % %1", "p"), "p %10 %19 %2 % p");
+  EXPECT_EQ(FillProgramInsert(std::string_view("x %15").substr(0, 4), "p"), "x p");  // "%1" at the end
 }
 
 TEST(SystemErrorText, TheSystemsWordsWithoutTheirLineEnd) {
