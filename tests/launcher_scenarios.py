@@ -405,6 +405,8 @@ def main():
     parser.add_argument("-k", default="", help="run only the rows whose name holds this text")
     parser.add_argument("--seed", type=int, default=1, help="the differential run's seed")
     parser.add_argument("--count", type=int, default=DIFFERENTIAL_COUNT, help="the differential run's cases")
+    parser.add_argument("--sanitized", action="store_true",
+                        help="the launcher carries ASan, whose own reservations no memory limit leaves room for")
     parser.add_argument("kind", choices=["posix", "wine", "differential"])
     parser.add_argument("builds", nargs="+")
     options = parser.parse_args()
@@ -413,6 +415,9 @@ def main():
         return differential(posix_launcher, windows_launcher(product, x86_64), helpers, options.seed, options.count)
     launcher = options.builds[0] if options.kind == "posix" else windows_launcher(*options.builds[:2])
     rows, failed = [r for r in ROWS if r.get("only", options.kind) == options.kind and options.k in r["name"]], 0
+    for r in [r for r in rows if options.sanitized and "memory_sweep" in r]:
+        print("skipped: %s: the launcher is sanitized" % r["name"])
+        rows.remove(r)
     for r in rows:
         with tempfile.TemporaryDirectory(prefix="velmaris-") as root:
             platform = Posix(launcher, Path(root)) if options.kind == "posix" else \
