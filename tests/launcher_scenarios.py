@@ -66,8 +66,9 @@ ROWS = [
         only="posix", ini="growing", files="*Velmaris0.exe Velmaris5.exe", max_kib=64 * 1024),
     row("a version.ini that may not be read, or is locked", locked=True, files="Velmaris0.exe Velmaris5.exe",
         box={"posix": ERROR + "Permission denied", "wine": ERROR + "Sharing violation."}),
-    row("version.ini at MAX_PATH, its last line unended", folder_length=248, launcher="L.exe",
-        ini=b"[Version]\r\nAppVers=99999", files="Velmaris0.exe", box=ERROR + "Overflow"),
+    row("version.ini at MAX_PATH, 64 KiB and a byte, its last line unended", folder_length=248, launcher="L.exe",
+        ini=b"[Version]\r\n;".ljust((1 << 16) - 13, b"x") + b"\nAppVers=99999", files="Velmaris0.exe",
+        box=ERROR + "Overflow"),
     row("a graphical session shows the box through zenity too", only="posix", display=True, ini=ini(b"32767.5"),
         files="", box=ERROR + "Overflow"),
     row("standard error a closed pipe: status 2, and the graphical box", only="posix", stderr_closed=True,
@@ -261,8 +262,10 @@ class Posix(Platform):
 # TAB, and characters outside printable ASCII as \XXXX (four hex digits).
 TRACED = r'L"((?:[^"\\]|\\.)*)"'
 BOX = re.compile(r"Call user32\.MessageBoxW\(\w+,\w+ %s,\w+ %s,(\w+)\)" % (TRACED, TRACED))
-# DLLs from the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32); the icon form's group; a candidate opened.
+# DLLs from the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32); the box's Common Controls context; the icon
+# form's group; a candidate opened.
 DLL_SEARCH = re.compile(r"Call (?:KERNEL32|kernelbase)\.SetDefaultDllDirectories\(00000800\)", re.I)
+CONTROLS_ACTIVE = re.compile(r"Ret  (?:KERNEL32|kernelbase)\.ActivateActCtx\(\) retval=0*1 ")
 ICON_FOUND = re.compile(r"Ret  (?:KERNEL32|kernelbase)\.FindResourceW\(\) retval=0*[1-9a-f]")
 CANDIDATE_OPENED = re.compile(r'Call (?:KERNEL32|kernelbase)\.CreateFileW\(\w+ L"[^"]*\\\\Velmaris-?\d')
 
@@ -311,8 +314,9 @@ class Wine(Platform):
                                                errors, self.folder / "record", self.root)
         trace = self.errors.read_text("utf-8", "replace")
         boxes = [untrace(m[1]) for m in BOX.finditer(trace) if untrace(m[2]) == "Velmaris" and int(m[3], 16) == 48]
-        if not trace.count("Call user32.MessageBeep(") == len(boxes) == trace.count("Call user32.MessageBoxW("):
-            boxes.append("(a box that is no warning titled Velmaris, or one without a beep)")
+        if not trace.count("Call user32.MessageBeep(") == len(boxes) == trace.count("Call user32.MessageBoxW(") \
+                == len(CONTROLS_ACTIVE.findall(trace)):
+            boxes.append("(a box that is no warning titled Velmaris, or one without a beep or Common Controls 6)")
         # The listed size answers for a candidate, but when the launcher has another name (a hard link).
         opened = CANDIDATE_OPENED.search(trace)
         ordinary = not row.get("elevated") and all(kind not in ("link", "copy") and not target
