@@ -1,5 +1,7 @@
 #include "error_text.h"
 
+namespace {
+
 std::string FillProgramInsert(std::string_view description, std::string_view path) {
   std::string text;
   for (std::size_t i = 0; i < description.size(); ++i) {
@@ -10,6 +12,8 @@ std::string FillProgramInsert(std::string_view description, std::string_view pat
   }
   return text;
 }
+
+}  // namespace
 
 std::string SystemErrorText(std::string_view message, int code, std::string_view program) {
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))

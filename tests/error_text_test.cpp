@@ -2,19 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace {
 
-TEST(FillProgramInsert, PutsThePathForTheProgramsNameAlone) {
-  EXPECT_EQ(FillProgramInsert("%1 is not a valid Win32 application.", "C:\\V.exe"),
-            "C:\\V.exe is not a valid Win32 application.");
-  EXPECT_EQ(FillProgramInsert("%1 %10 %19 %2 % %1", "p"), "p %10 %19 %2 % p");
-  EXPECT_EQ(FillProgramInsert(std::string_view("x %15").substr(0, 4), "p"), "x p");  // "%1" at the end
-}
-
-TEST(SystemErrorText, TheSystemsWordsWithoutTheirLineEnd) {
-  EXPECT_EQ(SystemErrorText("Access is denied. \r\n", 5, ""), "Access is denied.");
-  EXPECT_EQ(SystemErrorText("%1 is no program.\r\n", 193, "C:\\V.exe"), "C:\\V.exe is no program.");
-  EXPECT_EQ(SystemErrorText("\r\n", 433, "C:\\V.exe"), "Error 433");
+TEST(SystemErrorText, TheSystemsWordsWithoutTheirLineEndAndTheProgramForItsName) {
+  const struct { std::string_view message; int code; const char *program, *text; } cases[] = {
+      {"Access is denied. \r\n", 5, "", "Access is denied."},
+      {"%1 is not a valid Win32 application.\r\n", 193, "C:\\V.exe", "C:\\V.exe is not a valid Win32 application."},
+      {"%1 %10 %19 %2 % %1", 0, "p", "p %10 %19 %2 % p"},  // "%1" alone is the program
+      {std::string_view("x %15").substr(0, 4), 0, "p", "x p"},
+      {"%1 of none", 0, "", "%1 of none"},
+      {"\r\n", 433, "C:\\V.exe", "Error 433"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SystemErrorText(c.message, c.code, c.program), c.text) << c.message;
 }
 
 }  // namespace

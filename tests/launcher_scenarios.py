@@ -19,13 +19,9 @@ def ini(value):
     return b"[Version]\r\nAppVers=" + value + b"\r\n"
 
 
-def utf16(text, codec="utf-16-le", mark=b"\xff\xfe"):
-    return mark + text.encode(codec)
-
-
 def row(name, files="*Velmaris5.exe", ini=ini(b"5"), box=None, args=(), line="", **options):
     """`files`: NAME, NAME:KIND or NAME@TARGET (a symbolic link); *NAME must start. Kinds: program (records its
-    start; the default), folder, fifo, hidden, junk, noexec, link (hard, to the launcher), copy (of it); a platform
+    start; the default), folder, fifo, hidden, junk, link (hard, to the launcher), copy (of it); a platform
     without the kind leaves the entry out. `args`: POSIX words; `line`: what follows the quoted path on Windows."""
     entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups() for e in files.split(" ") if e]
     started = [entry for star, entry, _, _ in entries if star]
@@ -69,8 +65,6 @@ ROWS = [
     row("version.ini at MAX_PATH, 64 KiB and a byte, its last line unended", folder_length=248, launcher="L.exe",
         ini=b"[Version]\r\n;".ljust((1 << 16) - 13, b"x") + b"\nAppVers=99999", files="Velmaris0.exe",
         box=ERROR + "Overflow"),
-    row("a graphical session shows the box through zenity too", only="posix", display=True, ini=ini(b"32767.5"),
-        files="", box=ERROR + "Overflow"),
     row("standard error a closed pipe: status 2, and the graphical box", only="posix", stderr_closed=True,
         display=True, ini=ini(b"99999"), files="", box=ERROR + "Overflow"),
     row("under any memory limit: a start or a box, never a signal", only="posix", memory_sweep=True,
@@ -80,7 +74,6 @@ ROWS = [
         line=' a "b  c"\t d\\" \u00e9\u65e5 '),
     row("a candidate that is no program: the box names it", files="Velmaris5.exe:junk",
         box={"posix": ERROR + "Exec format error", "wine": ERROR + "Bad EXE format for {path}."}),
-    row("a candidate that may not be run", only="posix", files="Velmaris5.exe:noexec", box=ERROR + "Permission denied"),
     row("a folder that may not be listed", only="posix", nobody=True, mode=0o333, files="Velmaris5.exe",
         box=ERROR + "Permission denied"),
 ]
@@ -179,16 +172,13 @@ class Posix(Platform):
             os.mkfifo(path)
         elif kind != "hidden":
             path.write_bytes({"junk": b"no interpreter line\n", "zenity": self.ZENITY}.get(kind, self.RECORDER))
-            path.chmod(0o644 if kind == "noexec" else 0o755)
+            path.chmod(0o755)
 
     def path_text(self, path):
         return str(path)
 
     def expected_record(self, row):
         return [os.fsencode(self.folder / row["started"])] + [os.fsencode(a) for a in row["args"]]
-
-    def started(self, record):
-        return os.fsdecode(os.path.basename(record[0]))
 
     def command(self, row):
         """argv, current folder and environment of the run."""
@@ -297,9 +287,6 @@ class Wine(Platform):
         program, passed = self.path_text(self.folder / row["started"]), row["line"].lstrip(" \t")
         return [program, '"%s"%s' % (program, passed and " " + passed)]
 
-    def started(self, record):
-        return record[0].rsplit("\\", 1)[-1]
-
     def observe(self, row):
         launcher, request = self.path_text(self.install(row)), self.root / "request"
         strings = [launcher, '"%s"%s' % ("x" if row.get("fill") else launcher, row["line"]), self.path_text(self.decoy),
@@ -335,7 +322,8 @@ class Wine(Platform):
 # The differential run's choices; U+00A0 is no white space to either reader.
 WHITE = [" ", "\t", "\x0b", "\x0c", "\x1a", "\u00a0"]
 ENCODINGS = {"ANSI": lambda t: t.encode("ascii", "replace"), "UTF-8": lambda t: b"\xef\xbb\xbf" + t.encode(),
-             "UTF-16LE": utf16, "UTF-16BE": lambda t: utf16(t, "utf-16-be", b"\xfe\xff")}
+             "UTF-16LE": lambda t: b"\xff\xfe" + t.encode("utf-16-le"),
+             "UTF-16BE": lambda t: b"\xfe\xff" + t.encode("utf-16-be")}
 LINE_ENDS = {"CR LF": "\r\n", "LF": "\n", "CR": "\r"}
 CHOICES = {
     "number": [0, 1, 5, 12, -1],
@@ -382,7 +370,7 @@ def differential(posix_launcher, windows_launcher, helpers, seed, count):
             with tempfile.TemporaryDirectory(prefix="velmaris-") as root:
                 platform = make(Path(root))
                 status, boxes, record, faults = platform.observe(case)
-                outcomes.append(((status, record and platform.started(record), boxes), faults))
+                outcomes.append(((status, record and re.split(r"[/\\]", os.fsdecode(record[0]))[-1], boxes), faults))
         (posix, posix_faults), (wine, wine_faults) = outcomes
         faults = posix_faults + wine_faults + ([] if posix == wine else ["POSIX %r, Wine %r" % (posix, wine)])
         failed += bool(faults)
