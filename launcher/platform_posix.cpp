@@ -32,6 +32,10 @@ char** g_argv;
 // signal, where a failed allocation ends it in a box.
 char g_buffers[2][kFileChunk];
 
+// A program starts with no signal handler and the launcher installs none, so
+// no call here fails with EINTR (stop and continue interrupt none of them
+// either, signal(7)): there are no retry loops for it.
+
 // The running executable, whatever name or link started it.
 constexpr char kSelf[] = "/proc/self/exe";
 
@@ -40,7 +44,6 @@ constexpr char kSelf[] = "/proc/self/exe";
 void WriteAll(int fd, std::string_view text) {
   while (!text.empty()) {
     const ssize_t n = write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return;
     text.remove_prefix(static_cast<std::size_t>(n));
   }
@@ -52,7 +55,6 @@ ssize_t ReadUpTo(int fd, char* buffer, std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
     const ssize_t n = read(fd, buffer + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
     if (n < 0) return -1;
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
@@ -109,9 +111,7 @@ void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
     pid_t pid;
     if (posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
       continue;
-    int status;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    waitpid(pid, nullptr, 0);
     return;
   }
 }

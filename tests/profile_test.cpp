@@ -56,7 +56,8 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
       {v + "\"" + std::string(150, '7') + "\"", std::string(99, '7')},
       {v + "'" + std::string(99, '7') + "'", std::string(98, '7')}, {v + "'" + std::string(98, '7') + "'", std::string(98, '7')},
       {v + many + "9" + many, "9"},                 {v + "1" + many + "2", "1" + std::string(98, ' ')},
-      {Utf16(u"[Version]\nAppVers=10", true), "10"},
+      {Utf16(u"[Version]\nAppVers=10\u65e5", true), "10\xE6\x97\xA5"},
+      {"[Other]\rAppVers=1\r[Version]\r;x\rAppVers=2\r", "2"},
       {Utf16(u"[Version]\nAppVers=\xD800" u"2\xDC00\xD83D\xDE00", false), "\xED\xA0\x80" "2\xED\xB0\x80\xF0\x9F\x98\x80"},
       {Utf16(u"[Version]\nAppVers=4\0" u"5", false), "4"},
   };
