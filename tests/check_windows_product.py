@@ -1,7 +1,6 @@
 """check_windows_product.py EXE: the facts of the product that a fault in its
 build would change: i386 GUI program, system DLLs only, icon, version."""
-import struct
-import sys
+import struct, sys  # noqa: E401
 
 import pefile
 

@@ -20,9 +20,9 @@ def ini(value):
 
 
 def row(name, files="*Velmaris5.exe", ini=ini(b"5"), box=None, args=(), line="", **options):
-    """`files`: NAME, NAME:KIND or NAME@TARGET (a symbolic link); *NAME must start. Kinds: program (records its
-    start; the default), folder, fifo, hidden, junk, link (hard, to the launcher), copy (of it), longer (than it);
-    a platform without the kind leaves the entry out. `args`: POSIX words; `line`: what follows the quoted path on Windows."""
+    """`files`: NAME, NAME:KIND or NAME@TARGET (a symbolic link); *NAME must start. KIND, left out where a platform
+    has none: program (the default), folder, fifo, hidden, junk, link (hard, to the launcher), copy (of it), longer
+    (than it), sized (a program of its size; plain on Wine). `args`: POSIX words; `line`: Windows' after the path."""
     entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups() for e in files.split(" ") if e]
     started = [entry for star, entry, _, _ in entries if star]
     return dict(options, name=name, files=entries, ini=ini, box=box, args=args, line=line,
@@ -53,7 +53,7 @@ ROWS = [
     row("a file that begins as the launcher but is longer is no copy", only="posix", ini=None,
         files="Velmaris0b.exe:longer Velmaris0a.exe", box=ERROR + "Permission denied"),
     row("a copy of the launcher beside a main program starts it", ini=None, launcher="Velmaris0a.exe",
-        files="Velmaris0b.exe:copy *Velmaris0.exe", args=["a b", "c"], line=' "a b" c'),
+        files="Velmaris0b.exe:copy *Velmaris0.exe:sized", args=["a b", "c"], line=' "a b" c'),
     row("no version.ini is version 0", ini=None, files="*Velmaris0.exe"),
     row("a folder named version.ini is version 0", ini="folder", files="*Velmaris0.exe"),
     row("a version.ini that links to itself is version 0", ini="loop", files="*Velmaris0.exe"),
@@ -164,13 +164,14 @@ class Platform:
 class Posix(Platform):
     name = "posix"
     RECORDER = b'#!/bin/sh\nprintf "%s\\0" "$0" "$@" > "${0%/*}/record.tmp" && mv "${0%/*}/record.tmp" "${0%/*}/record"\n'
-    ZENITY = b'#!/bin/sh\nprintf "%s\\n" "$@" > "${0%/*}/../shown"\n'
+    ZENITY = b'#!/bin/sh\nsleep 0.2\nprintf "%s\\n" "$@" > "${0%/*}/../shown"\n'  # the box stays until closed
 
     def make_file(self, path, kind):
         if kind == "fifo":
             os.mkfifo(path)
         elif kind != "hidden":
-            path.write_bytes({"junk": b"no interpreter line\n", "zenity": self.ZENITY}.get(kind, self.RECORDER))
+            recorder = self.RECORDER.ljust(self.launcher.stat().st_size if kind == "sized" else 0, b"#")
+            path.write_bytes({"junk": b"no interpreter line\n", "zenity": self.ZENITY}.get(kind, recorder))
             path.chmod(0o755)
 
     def path_text(self, path):
@@ -274,7 +275,7 @@ class Wine(Platform):
         self.helpers = Path(helpers).resolve()
 
     def make_file(self, path, kind):
-        if kind in ("program", "junk", "hidden"):
+        if kind in ("program", "junk", "hidden", "sized"):  # the recorder is larger than the launcher
             path.write_bytes(b"not a program" if kind == "junk" else (self.helpers / "record_start.exe").read_bytes())
         if kind == "hidden":
             os.setxattr(path, "user.DOSATTRIB", b"0x2")
