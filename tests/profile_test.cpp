@@ -67,7 +67,7 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
     EXPECT_EQ(SystemProfileValue(file), value) << "the system's reader, on " << file;
 #endif
   }
-  EXPECT_EQ(ReadProfileValue("[a]\nb=\xC3\xA9\xC3\xA9\xC3\xA9", "A", "B", 3), "\xC3\xA9\xC3\xA9");
+  EXPECT_EQ(ReadProfileValue("[a]\nb=\xF0\x9F\x98\x80\xC3\xA9\xC3\xA9", "A", "B", 3), "\xF0\x9F\x98\x80\xC3\xA9");
   EXPECT_EQ(ReadProfileValue("[a]\nb=12345", "A", "B", 1), "");
 }
 
