@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "file_names.h"
+#include "launcher_builds.h"
 #include "version_file.h"
 
 namespace {
@@ -32,14 +33,12 @@ namespace {
 struct LastCandidate {
   std::string_view before;
   std::string name;
-  bool could_be_launcher = false;
 
-  static void Take(void* context, std::string_view name, bool could_be_launcher) {
+  static void Take(void* context, std::string_view name) {
     auto& last = *static_cast<LastCandidate*>(context);
     if ((!last.before.empty() && !NtfsLess(name, last.before)) || (!last.name.empty() && !NtfsLess(last.name, name)))
       return;
     last.name = name;
-    last.could_be_launcher = could_be_launcher;
   }
 };
 
@@ -50,16 +49,16 @@ std::string FindMainProgram(const std::string& launcher_folder, std::int16_t ver
   // from, not in the current directory, which a shortcut or a terminal can
   // set to any other folder.
   const std::string pattern = MainProgramPattern(version);
-  // A launcher named like a main program, or copied under such a name, must
-  // not be started: it would start itself, or its copy it, for ever. Only
-  // the name that would be started is asked; when it is the launcher, the
-  // folder is listed again for the names before it.
+  // Only the name that would be started is asked whether it is a build of
+  // the launcher; when it is, the folder is listed again for the names
+  // before it, so that the other candidates cost nothing.
   std::string passed_over;
   for (;;) {
-    LastCandidate last{passed_over, {}, false};
+    LastCandidate last{passed_over, {}};
     platform::ListMatchingFiles(launcher_folder, pattern, &LastCandidate::Take, &last);
-    if (last.name.empty() || !last.could_be_launcher ||
-        !platform::IsLauncherOrCopy(platform::JoinPath(launcher_folder, last.name)))
+    if (last.name.empty() ||
+        WhyPassOver(platform::ReadFileHead(platform::JoinPath(launcher_folder, last.name), kMarkWindow)) ==
+            PassOver::kNo)
       return last.name;
     passed_over = std::move(last.name);
   }

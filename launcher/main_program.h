@@ -17,8 +17,8 @@ std::int16_t ReadAppVersion(const std::string& launcher_folder);
 std::string MainProgramPattern(std::int16_t version);
 
 // The name that an NTFS listing of the launcher folder yields last for the
-// version's pattern, passing over the launcher and its copies, or "" when
-// nothing else matches. Throws Failure when the listing fails.
+// version's pattern, passing over the launcher and its other builds, or ""
+// when nothing else matches. Throws Failure when the listing fails.
 std::string FindMainProgram(const std::string& launcher_folder, std::int16_t version);
 
 // Starts folder + separator + name with the launcher's own arguments, and

@@ -41,20 +41,38 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::size_t capacity);
 
 // Receives each plain file that a listing yields, with the `context` given
-// to the listing. `could_be_launcher` is false when the listing alone shows
-// that the file is neither the running executable nor a copy of it, so
-// that nothing more need be asked of it.
-using CandidateSink = void (*)(void* context, std::string_view name, bool could_be_launcher);
+// to the listing.
+using CandidateSink = void (*)(void* context, std::string_view name);
 
 // Hands `sink` the plain files in `folder` whose names match the wildcard
 // `pattern` (see MatchesWildcard), in no particular order.
 void ListMatchingFiles(const std::string& folder, std::string_view pattern, CandidateSink sink,
                        void* context);
 
-// True when the file at `path` is the running executable, in whatever name
-// or link, or a byte-for-byte copy of it, and when it may be one but cannot
-// be read to tell: a copy started would start its copy in turn, for ever.
-bool IsLauncherOrCopy(const std::string& path);
+// Why a file's first bytes could not be read.
+enum class ReadRefusal {
+  kNone,
+  // Another program holds the file without sharing reads (Windows), as an
+  // updater writing it does; then it cannot be started either.
+  kInUse,
+  // Anything else: no read permission (an execute-only program still
+  // runs), the file gone since it was listed, a device that fails.
+  kOther,
+};
+
+// What one open of a file tells about it: whether it is the running
+// executable, whether it has its size, and its first bytes. The identity and
+// the size are asked even of a file that may not be read.
+struct FileHead {
+  bool is_running_file = false;    // in whatever name or link
+  bool has_launcher_size = false;  // both sizes known and equal
+  std::string bytes;               // at most the limit asked for
+  ReadRefusal refusal = ReadRefusal::kNone;
+};
+
+// Opens the file at `path` once and reads at most `limit` bytes of it. Never
+// throws but for memory: what it cannot learn stays false or empty.
+FileHead ReadFileHead(const std::string& path, std::size_t limit);
 
 // Starts the program at `path` with `arguments` in a normal, activated
 // window and does not wait for it.

@@ -1,4 +1,4 @@
-// POSIX implementation of platform.h, and the process entry point.
+// POSIX implementation of platform.h.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -16,21 +16,21 @@
 
 #include "failure.h"
 #include "file_names.h"
-#include "mdlMain.h"
 #include "platform.h"
+#include "platform_posix.h"
 #include "profile.h"
 
 extern char** environ;
 
 namespace {
 
-int g_argc;
+int g_argc;  // as the entry point was given them
 char** g_argv;
 
 // Read buffers live with the program, not on the stack: under a tight
 // memory limit a stack that cannot grow would end the launcher by a
 // signal, where a failed allocation ends it in a box.
-char g_buffers[2][kFileChunk];
+char g_buffer[kFileChunk];
 
 // A program starts with no signal handler and the launcher installs none, so
 // no call here fails with EINTR (stop and continue interrupt none of them
@@ -116,27 +116,6 @@ void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
   }
 }
 
-// Whether the file at `path` may hold the launcher's `size` bytes: only a
-// difference seen says no. A file that cannot be read (execute-only, as
-// the launcher itself may be) may be a copy, and a copy must not start.
-bool MayBeCopy(const std::string& path, off_t size) {
-  const int self = open(kSelf, O_RDONLY | O_CLOEXEC);
-  // Non-blocking: a FIFO may have taken the file's place since.
-  const int other = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  char* const mine = g_buffers[0];
-  char* const theirs = g_buffers[1];
-  bool same = true;
-  for (off_t done = 0; same && self >= 0 && other >= 0 && done < size;) {
-    const std::size_t want = static_cast<std::size_t>(std::min<off_t>(size - done, kFileChunk));
-    same = ReadUpTo(self, mine, want) == static_cast<ssize_t>(want) &&
-           ReadUpTo(other, theirs, want) == static_cast<ssize_t>(want) && std::memcmp(mine, theirs, want) == 0;
-    done += static_cast<off_t>(want);
-  }
-  if (self >= 0) close(self);
-  if (other >= 0) close(other);
-  return same;
-}
-
 }  // namespace
 
 const char platform::kPathSeparator = '/';
@@ -154,6 +133,11 @@ std::string platform::LauncherFolder() {
   }
   const std::size_t slash = path.rfind('/');
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void platform::KeepArguments(int argc, char** argv) {
+  g_argc = argc;
+  g_argv = argv;
 }
 
 platform::Arguments platform::LauncherArguments() {
@@ -180,7 +164,7 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   // program that keeps appending to it cannot keep the launcher reading.
   int error = 0;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    char* const buffer = g_buffers[0];
+    char* const buffer = g_buffer;
     for (off_t left = st.st_size; left > 0 && !reader.Done();) {
       const ssize_t n = ReadUpTo(fd, buffer, static_cast<std::size_t>(std::min<off_t>(left, kFileChunk)));
       if (n <= 0) {
@@ -211,20 +195,29 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
     const bool plain = entry->d_type == DT_REG ||
                        ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
                         fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode));
-    // A listing gives no size, so any file may be the launcher or a copy.
-    if (plain) sink(context, entry->d_name, true);
+    if (plain) sink(context, entry->d_name);
   }
   const int error = errno;
   closedir(dir);
   if (error != 0) ThrowSystemError(error);
 }
 
-bool platform::IsLauncherOrCopy(const std::string& path) {
-  struct stat self, other;
-  if (stat(kSelf, &self) != 0 || stat(path.c_str(), &other) != 0) return false;
-  if (self.st_dev == other.st_dev && self.st_ino == other.st_ino) return true;
-  // Sizes first: a main program is opened only when it has the launcher's.
-  return self.st_size == other.st_size && S_ISREG(other.st_mode) && MayBeCopy(path, self.st_size);
+platform::FileHead platform::ReadFileHead(const std::string& path, std::size_t limit) {
+  FileHead head;
+  // Non-blocking: a FIFO may have taken the file's place since the listing.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat self, file;
+  if (stat(kSelf, &self) == 0 && (fd >= 0 ? fstat(fd, &file) : stat(path.c_str(), &file)) == 0) {
+    head.is_running_file = self.st_dev == file.st_dev && self.st_ino == file.st_ino;
+    head.has_launcher_size = self.st_size == file.st_size;
+  }
+  const ssize_t n = fd >= 0 ? ReadUpTo(fd, g_buffer, std::min(limit, sizeof g_buffer)) : -1;
+  if (n >= 0)
+    head.bytes.assign(g_buffer, static_cast<std::size_t>(n));
+  else
+    head.refusal = ReadRefusal::kOther;
+  if (fd >= 0) close(fd);
+  return head;
 }
 
 void platform::StartProgram(const std::string& path, const Arguments& arguments) {
@@ -258,9 +251,3 @@ void platform::ShowMessageBox(std::string_view prompt, unsigned /*style*/, std::
 }
 
 void platform::EndProcess(int status) { _exit(status); }
-
-int main(int argc, char** argv) {
-  g_argc = argc;
-  g_argv = argv;
-  mdlMain::Main();
-}

@@ -1,5 +1,5 @@
-// Windows implementation of platform.h, and the process entry point. Text
-// crosses here between the core's UTF-8 and the wide (UTF-16) API.
+// Windows implementation of platform.h. Text crosses here between the
+// core's UTF-8 and the wide (UTF-16) API.
 #include <windows.h>
 
 #include <algorithm>
@@ -11,8 +11,8 @@
 #include "error_text.h"
 #include "failure.h"
 #include "file_names.h"
-#include "mdlMain.h"
 #include "platform.h"
+#include "platform_win32.h"
 #include "profile.h"
 #include "text.h"
 #include "windows_constants.h"
@@ -63,8 +63,8 @@ ULONGLONG Size(DWORD high, DWORD low) {
   return size.QuadPart;
 }
 
-HANDLE OpenToRead(const std::wstring& path) {
-  return CreateFileW(LongPath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+HANDLE Open(const std::wstring& path, DWORD access) {
+  return CreateFileW(LongPath(path).c_str(), access, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 // Reads up to `size` bytes; how many it read. A file gives all that is
@@ -81,13 +81,11 @@ struct FileId {
   GUID index;  // 128 bits, as FILE_ID_128, which XP's headers lack
 };
 
-// What the launcher knows of an open file: its identity, its size and its
-// number of names.
+// What the launcher knows of an open file: its identity and its size.
 struct FileFacts {
   bool known;
   FileId id;
   ULONGLONG size;
-  DWORD links;
 };
 
 FileFacts Facts(HANDLE file) {
@@ -96,7 +94,6 @@ FileFacts Facts(HANDLE file) {
   if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info)) return facts;
   facts.known = true;
   facts.size = Size(info.nFileSizeHigh, info.nFileSizeLow);
-  facts.links = info.nNumberOfLinks;
   // The 64-bit index is not unique on ReFS; Windows 8 and later give the
   // 128-bit one (FileIdInfo), which every file system fills in.
   using Query = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
@@ -109,37 +106,22 @@ FileFacts Facts(HANDLE file) {
   return facts;
 }
 
-// The launcher's own file, opened once, when a name first matches.
-struct Self {
-  HANDLE file;
-  FileFacts facts;
-};
-
-const Self& LauncherFile() {
-  static const Self self = [] {
-    const HANDLE file = OpenToRead(ModulePath());
-    return Self{file, Facts(file)};
+// The launcher's own file, asked once, when a candidate first is.
+const FileFacts& LauncherFacts() {
+  static const FileFacts self = [] {
+    const HANDLE file = Open(ModulePath(), FILE_READ_ATTRIBUTES);
+    const FileFacts facts = Facts(file);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return facts;
   }();
   return self;
 }
 
-bool SameContents(HANDLE a, HANDLE b, ULONGLONG size) {
-  char mine[kFileChunk], theirs[kFileChunk];
-  LARGE_INTEGER start{};
-  if (!SetFilePointerEx(a, start, nullptr, FILE_BEGIN)) return false;
-  for (ULONGLONG done = 0; done < size;) {
-    const DWORD want = static_cast<DWORD>(std::min<ULONGLONG>(size - done, kFileChunk));
-    if (ReadUpTo(a, mine, want) != want || ReadUpTo(b, theirs, want) != want || std::memcmp(mine, theirs, want) != 0)
-      return false;
-    done += want;
-  }
-  return true;
-}
+}  // namespace
 
-// DLLs planted beside the launcher (a download folder, say) must not load in
-// its place: the system folder only where Windows can say so (8, or Vista
-// and 7 with KB2533623), else at least not the current folder (XP SP1 on).
-void RestrictDllSearch() {
+// The system folder only where Windows can say so (8, or Vista and 7 with
+// KB2533623), else at least not the current folder (XP SP1 on).
+void platform::RestrictDllSearch() {
   using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
   using SetDllDirectoryFunction = BOOL(WINAPI*)(const wchar_t*);
   if (const FARPROC proc = Kernel32Function("SetDefaultDllDirectories"))
@@ -147,8 +129,6 @@ void RestrictDllSearch() {
   else if (const FARPROC fallback = Kernel32Function("SetDllDirectoryW"))
     reinterpret_cast<SetDllDirectoryFunction>(reinterpret_cast<void*>(fallback))(L"");
 }
-
-}  // namespace
 
 const char platform::kPathSeparator = '\\';
 
@@ -177,7 +157,7 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   // dangling or looping link, is missing.
   const DWORD attributes = GetFileAttributesW(LongPath(file).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return "";
-  const HANDLE handle = OpenToRead(file);
+  const HANDLE handle = Open(file, GENERIC_READ);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_CANT_RESOLVE_FILENAME)
@@ -226,31 +206,40 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
     if ((data.dwFileAttributes & kNotPlain) != 0) continue;
     const std::string name = Narrow(data.cFileName);
     if (!MatchesWildcard(pattern, name)) continue;
-    // A file of another size than the launcher's is neither it nor a copy,
-    // as far as the listed size can be trusted: not for a link, listed with
-    // its own size, nor when the launcher has further names, whose entries
-    // keep the size they had when the file last changed through them.
-    const FileFacts& self = LauncherFile().facts;
-    const bool trusted = self.known && self.links == 1 && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-    sink(context, name, !trusted || Size(data.nFileSizeHigh, data.nFileSizeLow) == self.size);
+    sink(context, name);
   } while (FindNextFileW(find, &data));
   const DWORD error = GetLastError();
   FindClose(find);
   if (error != ERROR_NO_MORE_FILES) ThrowWindowsError(error);
 }
 
-bool platform::IsLauncherOrCopy(const std::string& path) {
-  const Self& self = LauncherFile();
-  const HANDLE file = OpenToRead(Wide(path));
-  // One that cannot be opened (no read access, a dangling link) may be a
-  // copy, and a copy must not be started.
-  if (file == INVALID_HANDLE_VALUE) return self.facts.known;
+platform::FileHead platform::ReadFileHead(const std::string& path, std::size_t limit) {
+  FileHead head;
+  const std::wstring wide = Wide(path);
+  HANDLE file = Open(wide, GENERIC_READ);
+  DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+  // Who a file is, and its size, may be asked of one that may not be read:
+  // attributes are no read, and share with every holder.
+  if (error != ERROR_SUCCESS) file = Open(wide, FILE_READ_ATTRIBUTES);
+  const FileFacts& self = LauncherFacts();
   const FileFacts other = Facts(file);
-  const bool same = self.facts.known && other.known &&
-                    (std::memcmp(&self.facts.id, &other.id, sizeof other.id) == 0 ||
-                     (self.facts.size == other.size && SameContents(self.file, file, other.size)));
-  CloseHandle(file);
-  return same;
+  if (self.known && other.known) {
+    head.is_running_file = std::memcmp(&self.id, &other.id, sizeof other.id) == 0;
+    head.has_launcher_size = self.size == other.size;
+  }
+  if (error == ERROR_SUCCESS) {
+    head.bytes.resize(limit);
+    DWORD read = 0;
+    if (!ReadFile(file, head.bytes.data(), static_cast<DWORD>(limit), &read, nullptr)) error = GetLastError();
+    head.bytes.resize(read);
+  }
+  // A byte-range lock refuses the read as a share mode refuses the open.
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+    head.refusal = ReadRefusal::kInUse;
+  else if (error != ERROR_SUCCESS)
+    head.refusal = ReadRefusal::kOther;
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return head;
 }
 
 void platform::StartProgram(const std::string& path, const Arguments& arguments) {
@@ -322,8 +311,3 @@ void platform::ShowMessageBox(std::string_view prompt, unsigned style, std::stri
 }
 
 void platform::EndProcess(int status) { ExitProcess(static_cast<UINT>(status)); }
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  RestrictDllSearch();
-  mdlMain::Main();
-}

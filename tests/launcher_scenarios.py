@@ -2,7 +2,7 @@
 """End-to-end scenarios, one table for every launcher build, each run in a temporary folder from another that holds
 a decoy version.ini and candidates; and a differential run that gives generated cases to both launchers. Under Wine,
 run it by scripts/with-wine; --help says how."""
-import argparse, contextlib, os, random, re, resource, signal, subprocess, sys, tempfile, time  # noqa: E401
+import argparse, contextlib, os, random, re, resource, signal, struct, subprocess, sys, tempfile, time  # noqa: E401
 from pathlib import Path
 
 NOT_FOUND, ERROR = "Velmaris main program not found", "Error launching Velmaris main program.\r\n"
@@ -12,7 +12,10 @@ MEMORY_STEP_KIB = 8       # the memory-limit sweep's step
 GROWTH_LIMIT = 1 << 40    # a growing version.ini's file-size limit
 DIFFERENTIAL_COUNT = 60   # cases enough, with the default seed, to make every choice
 SKIPPED = 77              # the exit status that CTest counts as skipped
-COPIES = {"copy": b"", "longer": b"\0"}  # what follows the launcher's bytes
+# The mark that every build of the launcher carries in its first 4 KiB, as its header defines it.
+MARK = re.search(rb'#define VELMARIS_LAUNCHER_MARK "([^"]*)"',
+                 (Path(__file__).resolve().parents[1] / "launcher" / "launcher_builds.h").read_bytes())[1]
+BUILDS = ("copy", "longer", "near", "signed", "other")  # kinds of file that are builds of the launcher
 
 
 def ini(value):
@@ -21,8 +24,11 @@ def ini(value):
 
 def row(name, files="*Velmaris5.exe", ini=ini(b"5"), box=None, args=(), line="", **options):
     """`files`: NAME, NAME:KIND or NAME@TARGET (a symbolic link); *NAME must start. KIND, left out where a platform
-    has none: program (the default), folder, fifo, hidden, junk, link (hard, to the launcher), copy (of it), longer
-    (than it), sized (a program of its size; plain on Wine). `args`: POSIX words; `line`: Windows' after the path."""
+    has none: program (the default), folder, fifo, hidden, junk, link (hard, to the launcher), sized (a program of
+    its size; plain on Wine), nearmark (a program whose first 4 KiB hold nearly the mark), held (of its size, held
+    without sharing while the launcher runs; Wine), and builds of it: copy, longer (a byte appended), near (POSIX:
+    stripped; Wine: another link time stamp), signed (Wine), other (another build: a run without one skips the row).
+    `args`: POSIX words; `line`: Windows' after the path."""
     entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups() for e in files.split(" ") if e]
     started = [entry for star, entry, _, _ in entries if star]
     return dict(options, name=name, files=entries, ini=ini, box=box, args=args, line=line,
@@ -50,8 +56,14 @@ ROWS = [
         launcher="Velmaris0b.exe", files="Velmaris0c.exe:link *Velmaris0.exe"),
     row("two copies of the launcher, unreadable, do not start each other", ini=None, launcher="Velmaris0a.exe",
         files="Velmaris0b.exe:copy", box=NOT_FOUND, nobody=True, sealed=True),
-    row("a file that begins as the launcher but is longer is no copy", only="posix", ini=None,
-        files="Velmaris0b.exe:longer Velmaris0a.exe", box=ERROR + "Permission denied"),
+    row("near-copies of the launcher start neither each other nor themselves", ini=None, launcher="Velmaris0a.exe",
+        files="Velmaris0b.exe:near Velmaris0c.exe:longer", box=NOT_FOUND),
+    row("a launcher of another build beside a main program starts that program", files="Velmaris5z.exe:other "
+        "*Velmaris5.exe", args=["a b", "c"], line=' "a b" c'),
+    row("a signed copy of the launcher is passed over", only="wine", files="Velmaris5z.exe:signed *Velmaris5.exe"),
+    row("a program whose first 4 KiB hold nearly the mark starts", files="*Velmaris5z.exe:nearmark Velmaris5.exe"),
+    row("a candidate of the launcher's size, held without sharing: its refusal, not an older version", only="wine",
+        files="Velmaris5z.exe:held Velmaris5.exe", box=ERROR + "Sharing violation."),
     row("a copy of the launcher beside a main program starts it", ini=None, launcher="Velmaris0a.exe",
         files="Velmaris0b.exe:copy *Velmaris0.exe:sized", args=["a b", "c"], line=' "a b" c'),
     row("no version.ini is version 0", ini=None, files="*Velmaris0.exe"),
@@ -109,8 +121,9 @@ def run_in_session(argv, cwd, env, stderr, record, scope, **popen):
 
 
 class Platform:
-    def __init__(self, launcher, root):
+    def __init__(self, launcher, root, other=""):
         self.launcher, self.root, self.errors = Path(launcher).resolve(), root, root / "stderr"
+        self.other = other and Path(other).resolve()
         self.folder, self.decoy = root / "Velmaris \u00dcn\u00ef \u65e5\u672c \U0001F600 [x] $y", root / "elsewhere"
 
     def install(self, row):
@@ -128,9 +141,9 @@ class Platform:
             version_ini.symlink_to("version.ini")
         elif row["ini"] is not None:
             version_ini.write_bytes(b"[Other]\r\n" if row["ini"] == "growing" else row["ini"])
-        # A longer one begins as the launcher; it may not run, or it would start the others.
-        for path, kind in [(launcher, "copy")] + [(self.folder / n, k) for _, n, k, _ in row["files"] if k in COPIES]:
-            path.write_bytes(self.launcher.read_bytes() + COPIES[kind])
+        # Builds other than exact copies may not run: one started by mistake would start the others.
+        for path, kind in [(launcher, "copy")] + [(self.folder / n, k) for _, n, k, _ in row["files"] if k in BUILDS]:
+            path.write_bytes(self.build(kind))
             path.chmod(0o755 if kind == "copy" else 0o644)
         for _, name, kind, target in row["files"]:
             if target:
@@ -139,9 +152,15 @@ class Platform:
                 (self.folder / name).mkdir()
             elif kind == "link":
                 os.link(launcher, self.folder / name)
-            elif kind not in COPIES:
+            elif kind not in BUILDS:
                 self.make_file(self.folder / name, kind or "program")
         return launcher
+
+    def build(self, kind):
+        """The bytes of a build of the launcher."""
+        if kind == "other":
+            return self.other.read_bytes()
+        return self.launcher.read_bytes() + (b"\0" if kind == "longer" else b"")
 
     def run(self, row):
         if row.get("memory_sweep"):
@@ -171,8 +190,16 @@ class Posix(Platform):
             os.mkfifo(path)
         elif kind != "hidden":
             recorder = self.RECORDER.ljust(self.launcher.stat().st_size if kind == "sized" else 0, b"#")
-            path.write_bytes({"junk": b"no interpreter line\n", "zenity": self.ZENITY}.get(kind, recorder))
+            cut = self.RECORDER.ljust(4096 - len(MARK) + 1, b"#") + MARK + b"\n"  # whole but for the 4 KiB edge
+            path.write_bytes({"junk": b"no interpreter line\n", "zenity": self.ZENITY, "nearmark": cut}.get(kind, recorder))
             path.chmod(0o755)
+
+    def build(self, kind):
+        if kind != "near":
+            return super().build(kind)
+        stripped = self.root / "stripped"
+        subprocess.run(["strip", "-o", stripped, self.launcher], check=True)
+        return stripped.read_bytes()
 
     def path_text(self, path):
         return str(path)
@@ -257,7 +284,7 @@ BOX = re.compile(r"Call user32\.MessageBoxW\(\w+,\w+ %s,\w+ %s,(\w+)\)" % (TRACE
 DLL_SEARCH = re.compile(r"Call (?:KERNEL32|kernelbase)\.SetDefaultDllDirectories\(00000800\)", re.I)
 CONTROLS_ACTIVE = re.compile(r"Ret  (?:KERNEL32|kernelbase)\.ActivateActCtx\(\) retval=0*1 ")
 ICON_FOUND = re.compile(r"Ret  (?:KERNEL32|kernelbase)\.FindResourceW\(\) retval=0*[1-9a-f]")
-CANDIDATE_OPENED = re.compile(r'Call (?:KERNEL32|kernelbase)\.CreateFileW\(\w+ L"[^"]*\\\\Velmaris-?\d')
+CANDIDATE_OPENED = re.compile(r'Call (?:KERNEL32|kernelbase)\.CreateFileW\(\w+ L"[^"]*\\\\(Velmaris-?\d[^"]*)"')
 
 
 def untrace(text):
@@ -269,16 +296,37 @@ def untrace(text):
 
 class Wine(Platform):
     name = "wine"
+    PADDING = 0x500  # in the recorder's headers, past its section table
 
-    def __init__(self, launcher, helpers, root):
-        super().__init__(launcher, root)
+    def __init__(self, launcher, helpers, root, other=""):
+        super().__init__(launcher, root, other)
         self.helpers = Path(helpers).resolve()
 
     def make_file(self, path, kind):
-        if kind in ("program", "junk", "hidden", "sized"):  # the recorder is larger than the launcher
-            path.write_bytes(b"not a program" if kind == "junk" else (self.helpers / "record_start.exe").read_bytes())
+        recorder = (self.helpers / "record_start.exe").read_bytes()  # larger than the launcher
+        if kind == "nearmark":  # in the padding after its section table
+            assert recorder[self.PADDING:self.PADDING + len(MARK)].strip(b"\0") == b""
+            recorder = recorder[:self.PADDING] + MARK[:-1] + bytes([MARK[-1] ^ 1]) + recorder[self.PADDING + len(MARK):]
+        if kind in ("program", "junk", "hidden", "sized", "nearmark", "held"):
+            path.write_bytes({"junk": b"not a program", "held": b"MZ".ljust(self.launcher.stat().st_size, b"\0")}
+                             .get(kind, recorder))
         if kind == "hidden":
             os.setxattr(path, "user.DOSATTRIB", b"0x2")
+
+    def build(self, kind):
+        image = super().build(kind)
+        if kind == "near":  # built again at another time: the link time stamp in its COFF header differs
+            stamp = struct.unpack_from("<I", image, 0x3C)[0] + 8
+            return image[:stamp] + bytes([image[stamp] ^ 1]) + image[stamp + 1:]
+        if kind != "signed":
+            return image
+        key, certificate, unsigned, signed = (self.root / name for name in ("key.pem", "cert.pem", "unsigned", "signed"))
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Velmaris test",
+                        "-days", "1", "-keyout", key, "-out", certificate], check=True, capture_output=True)
+        unsigned.write_bytes(image)
+        subprocess.run(["osslsigncode", "sign", "-certs", certificate, "-key", key, "-in", unsigned, "-out", signed],
+                       check=True, capture_output=True)
+        return signed.read_bytes()
 
     def path_text(self, path):
         return "Z:" + str(path).replace("/", "\\")
@@ -289,8 +337,10 @@ class Wine(Platform):
 
     def observe(self, row):
         launcher, request = self.path_text(self.install(row)), self.root / "request"
+        held = [self.folder / name for _, name, kind, _ in row["files"] if kind == "held"]
+        held += [self.folder / "version.ini"] if row.get("locked") else []
         strings = [launcher, '"%s"%s' % ("x" if row.get("fill") else launcher, row["line"]), self.path_text(self.decoy),
-                   self.path_text(self.folder / "version.ini") if row.get("locked") else "", ""]
+                   self.path_text(held[0]) if held else "", ""]
         request.write_bytes("\0".join(strings).encode("utf-16-le", "surrogatepass"))
         argv = [os.environ["WINELOADER"], self.helpers / "spawn_exact.exe", self.path_text(request)]
         if row.get("elevated"):  # the "runas" start alone: Wine never asks for elevation
@@ -304,16 +354,13 @@ class Wine(Platform):
         if not trace.count("Call user32.MessageBeep(") == len(boxes) == trace.count("Call user32.MessageBoxW(") \
                 == len(CONTROLS_ACTIVE.findall(trace)):
             boxes.append("(a box that is no warning titled Velmaris, or one without a beep or Common Controls 6)")
-        # The listed size answers for a candidate, but when the launcher has another name (a hard link).
-        opened = CANDIDATE_OPENED.search(trace)
-        ordinary = not row.get("elevated") and all(kind not in ("link", "copy") and not target
+        # Only the name that would be started is opened, once, when no build of the launcher is passed over.
+        opened = [untrace(name) for name in CANDIDATE_OPENED.findall(trace)]
+        ordinary = not row.get("elevated") and all(kind not in BUILDS + ("link", "held") and not target
                                                    for _, _, kind, target in row["files"])
-        linked = any(kind == "link" for _, _, kind, _ in row["files"]) and row["started"]
         faults = [fault for fault, bad in [
             ("the launcher did not restrict DLLs to the system folder", not row.get("elevated") and not DLL_SEARCH.search(trace)),
-            ("an ordinary start opened %r" % trace[opened.start():opened.end() + 80] if opened else "", ordinary and opened),
-            ("a launcher with a hard link did not ask who the others are", linked and
-             not re.search(r'CreateFileW\(\w+ L"[^"]*\\\\%s"' % re.escape(row["started"] or "-"), trace)),
+            ("the start opened %r" % opened, ordinary and (len(opened) > 1 or row["started"] and opened != [row["started"]])),
             ("the icon form found no icon group 1", status in (0, 1) and not row.get("elevated") and not ICON_FOUND.search(trace)),
         ] if bad]
         return status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1), faults
@@ -399,21 +446,30 @@ def main():
     parser.add_argument("--count", type=int, default=DIFFERENTIAL_COUNT, help="the differential run's cases")
     parser.add_argument("--sanitized", action="store_true",
                         help="the launcher carries ASan, whose own reservations no memory limit leaves room for")
+    parser.add_argument("--other-build", default="", help="another build of the POSIX launcher, which the rows that "
+                        "need one are skipped without; under Wine the other of the two Windows builds serves")
     parser.add_argument("kind", choices=["posix", "wine", "differential"])
     parser.add_argument("builds", nargs="+")
     options = parser.parse_args()
     if options.kind == "differential":
         posix_launcher, product, x86_64, helpers = options.builds
         return differential(posix_launcher, windows_launcher(product, x86_64), helpers, options.seed, options.count)
-    launcher = options.builds[0] if options.kind == "posix" else windows_launcher(*options.builds[:2])
+    if options.kind == "posix":
+        launcher, other = options.builds[0], options.other_build
+    else:
+        launcher = windows_launcher(*options.builds[:2])
+        other = options.builds[1] if launcher == options.builds[0] else options.builds[0]
     rows, failed = [r for r in ROWS if r.get("only", options.kind) == options.kind and options.k in r["name"]], 0
     for r in [r for r in rows if options.sanitized and "memory_sweep" in r]:
         print("skipped: %s: the launcher is sanitized" % r["name"])
         rows.remove(r)
+    for r in [r for r in rows if any(kind == "other" for _, _, kind, _ in r["files"]) and not Path(other).is_file()]:
+        print("skipped: %s: no other build at %r" % (r["name"], other))
+        rows.remove(r)
     for r in rows:
         with tempfile.TemporaryDirectory(prefix="velmaris-") as root:
-            platform = Posix(launcher, Path(root)) if options.kind == "posix" else \
-                Wine(launcher, options.builds[2], Path(root))
+            platform = Posix(launcher, Path(root), other) if options.kind == "posix" else \
+                Wine(launcher, options.builds[2], Path(root), other)
             faults = platform.run(r)
         print(("FAIL: %s: %s" % (r["name"], "; ".join(faults))) if faults else "ok: " + r["name"], flush=True)
         failed += bool(faults)
