@@ -24,11 +24,10 @@ def ini(value):
 
 def row(name, files="*Velmaris5.exe", ini=ini(b"5"), box=None, args=(), line="", **options):
     """`files`: NAME, NAME:KIND or NAME@TARGET (a symbolic link); *NAME must start. KIND, left out where a platform
-    has none: program (the default), folder, fifo, hidden, junk, link (hard, to the launcher), sized (a program of
-    its size; plain on Wine), nearmark (a program whose first 4 KiB hold nearly the mark), held (of its size, held
-    without sharing while the launcher runs; Wine), and builds of it: copy, longer (a byte appended), near (POSIX:
-    stripped; Wine: another link time stamp), signed (Wine), other (another build: a run without one skips the row).
-    `args`: POSIX words; `line`: Windows' after the path."""
+    has none: program (the default), folder, fifo, hidden, junk, link (hard, to the launcher), nearmark (a program
+    whose first 4 KiB hold nearly the mark), held (of its size, held without sharing by the runner), and builds of
+    it: copy, longer (a byte appended), near (stripped; on Wine linked at another time), signed, other (another
+    build; a run without one skips the row). `args`: POSIX words; `line`: Windows' after the path."""
     entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups() for e in files.split(" ") if e]
     started = [entry for star, entry, _, _ in entries if star]
     return dict(options, name=name, files=entries, ini=ini, box=box, args=args, line=line,
@@ -64,8 +63,6 @@ ROWS = [
     row("a program whose first 4 KiB hold nearly the mark starts", files="*Velmaris5z.exe:nearmark Velmaris5.exe"),
     row("a candidate of the launcher's size, held without sharing: its refusal, not an older version", only="wine",
         files="Velmaris5z.exe:held Velmaris5.exe", box=ERROR + "Sharing violation."),
-    row("a copy of the launcher beside a main program starts it", ini=None, launcher="Velmaris0a.exe",
-        files="Velmaris0b.exe:copy *Velmaris0.exe:sized", args=["a b", "c"], line=' "a b" c'),
     row("no version.ini is version 0", ini=None, files="*Velmaris0.exe"),
     row("a folder named version.ini is version 0", ini="folder", files="*Velmaris0.exe"),
     row("a version.ini that links to itself is version 0", ini="loop", files="*Velmaris0.exe"),
@@ -88,6 +85,14 @@ ROWS = [
     row("a folder that may not be listed", only="posix", nobody=True, mode=0o333, files="Velmaris5.exe",
         box=ERROR + "Permission denied"),
 ]
+
+
+def sign(image, root):
+    """`image` signed with a throwaway certificate."""
+    (root / "unsigned").write_bytes(image)
+    subprocess.run("openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=test -days 1 -keyout key -out cert 2>/dev/null && "
+                   "osslsigncode sign -certs cert -key key -in unsigned -out signed >/dev/null", shell=True, cwd=root, check=True)
+    return (root / "signed").read_bytes()
 
 
 def cmdline(pid):  # a process's command line, with Wine's "\\" as "/"
@@ -158,9 +163,9 @@ class Platform:
 
     def build(self, kind):
         """The bytes of a build of the launcher."""
-        if kind == "other":
-            return self.other.read_bytes()
-        return self.launcher.read_bytes() + (b"\0" if kind == "longer" else b"")
+        image = (self.other if kind == "other" else self.launcher).read_bytes()
+        return {"longer": lambda: image + b"\0", "near": lambda: self.near(image), "signed": lambda: sign(image, self.root)
+                }.get(kind, lambda: image)()
 
     def run(self, row):
         if row.get("memory_sweep"):
@@ -189,17 +194,13 @@ class Posix(Platform):
         if kind == "fifo":
             os.mkfifo(path)
         elif kind != "hidden":
-            recorder = self.RECORDER.ljust(self.launcher.stat().st_size if kind == "sized" else 0, b"#")
             cut = self.RECORDER.ljust(4096 - len(MARK) + 1, b"#") + MARK + b"\n"  # whole but for the 4 KiB edge
-            path.write_bytes({"junk": b"no interpreter line\n", "zenity": self.ZENITY, "nearmark": cut}.get(kind, recorder))
+            path.write_bytes({"junk": b"no interpreter line\n", "zenity": self.ZENITY, "nearmark": cut}.get(kind, self.RECORDER))
             path.chmod(0o755)
 
-    def build(self, kind):
-        if kind != "near":
-            return super().build(kind)
-        stripped = self.root / "stripped"
-        subprocess.run(["strip", "-o", stripped, self.launcher], check=True)
-        return stripped.read_bytes()
+    def near(self, image):  # stripped
+        subprocess.run(["strip", "-o", self.root / "near", self.launcher], check=True)
+        return (self.root / "near").read_bytes()
 
     def path_text(self, path):
         return str(path)
@@ -304,29 +305,17 @@ class Wine(Platform):
 
     def make_file(self, path, kind):
         recorder = (self.helpers / "record_start.exe").read_bytes()  # larger than the launcher
-        if kind == "nearmark":  # in the padding after its section table
-            assert recorder[self.PADDING:self.PADDING + len(MARK)].strip(b"\0") == b""
+        if kind == "nearmark":  # the mark but its last bit, in the padding after the recorder's section table
             recorder = recorder[:self.PADDING] + MARK[:-1] + bytes([MARK[-1] ^ 1]) + recorder[self.PADDING + len(MARK):]
-        if kind in ("program", "junk", "hidden", "sized", "nearmark", "held"):
+        if kind in ("program", "junk", "hidden", "nearmark", "held"):
             path.write_bytes({"junk": b"not a program", "held": b"MZ".ljust(self.launcher.stat().st_size, b"\0")}
                              .get(kind, recorder))
         if kind == "hidden":
             os.setxattr(path, "user.DOSATTRIB", b"0x2")
 
-    def build(self, kind):
-        image = super().build(kind)
-        if kind == "near":  # built again at another time: the link time stamp in its COFF header differs
-            stamp = struct.unpack_from("<I", image, 0x3C)[0] + 8
-            return image[:stamp] + bytes([image[stamp] ^ 1]) + image[stamp + 1:]
-        if kind != "signed":
-            return image
-        key, certificate, unsigned, signed = (self.root / name for name in ("key.pem", "cert.pem", "unsigned", "signed"))
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Velmaris test",
-                        "-days", "1", "-keyout", key, "-out", certificate], check=True, capture_output=True)
-        unsigned.write_bytes(image)
-        subprocess.run(["osslsigncode", "sign", "-certs", certificate, "-key", key, "-in", unsigned, "-out", signed],
-                       check=True, capture_output=True)
-        return signed.read_bytes()
+    def near(self, image):  # linked at another time: the time stamp in its COFF header differs
+        stamp = struct.unpack_from("<I", image, 0x3C)[0] + 8
+        return image[:stamp] + bytes([image[stamp] ^ 1]) + image[stamp + 1:]
 
     def path_text(self, path):
         return "Z:" + str(path).replace("/", "\\")
@@ -337,10 +326,9 @@ class Wine(Platform):
 
     def observe(self, row):
         launcher, request = self.path_text(self.install(row)), self.root / "request"
-        held = [self.folder / name for _, name, kind, _ in row["files"] if kind == "held"]
-        held += [self.folder / "version.ini"] if row.get("locked") else []
+        held = [name for _, name, kind, _ in row["files"] if kind == "held"] + ["version.ini"] * bool(row.get("locked"))
         strings = [launcher, '"%s"%s' % ("x" if row.get("fill") else launcher, row["line"]), self.path_text(self.decoy),
-                   self.path_text(held[0]) if held else "", ""]
+                   held and self.path_text(self.folder / held[0]), ""]
         request.write_bytes("\0".join(strings).encode("utf-16-le", "surrogatepass"))
         argv = [os.environ["WINELOADER"], self.helpers / "spawn_exact.exe", self.path_text(request)]
         if row.get("elevated"):  # the "runas" start alone: Wine never asks for elevation
@@ -460,11 +448,9 @@ def main():
         launcher = windows_launcher(*options.builds[:2])
         other = options.builds[1] if launcher == options.builds[0] else options.builds[0]
     rows, failed = [r for r in ROWS if r.get("only", options.kind) == options.kind and options.k in r["name"]], 0
-    for r in [r for r in rows if options.sanitized and "memory_sweep" in r]:
-        print("skipped: %s: the launcher is sanitized" % r["name"])
-        rows.remove(r)
-    for r in [r for r in rows if any(kind == "other" for _, _, kind, _ in r["files"]) and not Path(other).is_file()]:
-        print("skipped: %s: no other build at %r" % (r["name"], other))
+    for r, why in [(r, "the launcher is sanitized") for r in rows if options.sanitized and "memory_sweep" in r] + \
+            [(r, "no other build at %r" % other) for r in rows if "other" in [f[2] for f in r["files"]] and not Path(other).is_file()]:
+        print("skipped: %s: %s" % (r["name"], why))
         rows.remove(r)
     for r in rows:
         with tempfile.TemporaryDirectory(prefix="velmaris-") as root:
