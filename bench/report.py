@@ -42,7 +42,7 @@ print("## Start-up overhead\n")
 print("| command | time (ms) |\n|---|---|")
 print(f"| launcher: read version.ini, pick of 3 candidates, start it | {launcher:.3f} ± {launcher_sd:.3f} |")
 print(f"| baseline: static C posix_spawn of the same program | {baseline:.3f} ± {baseline_sd:.3f} |")
-print(f"\nRatio {ratio:.3f} (goal 1.10: {verdict(ratio, 1.10)}).\n")
+print(f"\nRatio {ratio:.3f} (goal 1.05: {verdict(ratio, 1.05)}).\n")
 
 empty = times("empty")[0][0]
 base_launcher = times("files0")[0][0]
@@ -67,7 +67,8 @@ rounds = [json.load(open(os.path.join(work, name)))["results"] for name in os.li
 launcher, baseline = (statistics.median(t * 1000 for r in rounds for t in r[i]["times"]) for i in (0, 1))
 ratio = launcher / baseline
 print("\n## Start-up under Wine\n")
-print(f"The {wine_bits}-bit builds" + (" (this machine cannot run 32-bit code)" if wine_bits == "64" else "") +
+print(("The 32-bit product, build/win32/VelmarisLaunch.exe" if wine_bits == "32" else
+       "The x86-64 build, build/win64/VelmarisLaunch.exe, not the product (this machine cannot run 32-bit code)") +
       f"; medians of {sum(len(r[0]['times']) for r in rounds)} runs each, in {len(rounds)} rounds that take turns.\n")
 print("| command | median (ms) |\n|---|---|")
 print(f"| launcher: read version.ini, pick of 3 candidates, start it | {launcher:.1f} |")
@@ -79,8 +80,8 @@ size = os.path.getsize(exe)
 dlls = sorted(entry.dll.decode() for entry in pe.DIRECTORY_ENTRY_IMPORT)
 print("\n## Windows executable\n")
 print("| file | size | imports |\n|---|---|---|")
-print(f"| {os.path.basename(exe)} (i686) | {size:,} bytes ({size / 1024:.1f} KiB; goal 100 KiB: "
-      f"{verdict(size, 100 * 1024)}) | {', '.join(dlls)} |")
+print(f"| {os.path.basename(exe)} (i686) | {size:,} bytes ({size / 1024:.1f} KiB; goal 104 KiB: "
+      f"{verdict(size, 104 * 1024)}) | {', '.join(dlls)} |")
 
 # The reading of the figures is written by hand in RESULTS.md and kept from one run to the next.
 with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "RESULTS.md")) as results:

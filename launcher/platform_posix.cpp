@@ -27,7 +27,7 @@ namespace {
 int g_argc;  // as the entry point was given them
 char** g_argv;
 
-// Read buffers live with the program, not on the stack: under a tight
+// The read buffer lives with the program, not on the stack: under a tight
 // memory limit a stack that cannot grow would end the launcher by a
 // signal, where a failed allocation ends it in a box.
 char g_buffer[kFileChunk];
@@ -164,14 +164,13 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   // program that keeps appending to it cannot keep the launcher reading.
   int error = 0;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    char* const buffer = g_buffer;
     for (off_t left = st.st_size; left > 0 && !reader.Done();) {
-      const ssize_t n = ReadUpTo(fd, buffer, static_cast<std::size_t>(std::min<off_t>(left, kFileChunk)));
+      const ssize_t n = ReadUpTo(fd, g_buffer, static_cast<std::size_t>(std::min<off_t>(left, kFileChunk)));
       if (n <= 0) {
         error = n < 0 ? errno : 0;
         break;
       }
-      reader.Feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+      reader.Feed(std::string_view(g_buffer, static_cast<std::size_t>(n)));
       left -= n;
     }
   }
