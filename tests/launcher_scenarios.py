@@ -12,9 +12,9 @@ MEMORY_STEP_KIB = 8       # the memory-limit sweep's step
 GROWTH_LIMIT = 1 << 40    # a growing version.ini's file-size limit
 DIFFERENTIAL_COUNT = 60   # cases enough, with the default seed, to make every choice
 SKIPPED = 77              # the exit status that CTest counts as skipped
+SOURCE = Path(__file__).resolve().parents[1]
 # The mark that every build of the launcher carries in its first 4 KiB, as its header defines it.
-MARK = re.search(rb'#define VELMARIS_LAUNCHER_MARK "([^"]*)"',
-                 (Path(__file__).resolve().parents[1] / "launcher" / "launcher_builds.h").read_bytes())[1]
+MARK = re.search(rb'#define VELMARIS_LAUNCHER_MARK "([^"]*)"', (SOURCE / "launcher/launcher_builds.h").read_bytes())[1]
 BUILDS = ("copy", "longer", "near", "signed", "other")  # kinds of file that are builds of the launcher
 
 
@@ -88,10 +88,10 @@ ROWS = [
 
 
 def sign(image, root):
-    """`image` signed with a throwaway certificate."""
+    """`image` signed by scripts/sign with a throwaway certificate."""
     (root / "unsigned").write_bytes(image)
-    subprocess.run("openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=test -days 1 -keyout key -out cert 2>/dev/null && "
-                   "osslsigncode sign -certs cert -key key -in unsigned -out signed >/dev/null", shell=True, cwd=root, check=True)
+    subprocess.run("openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=test -days 1 -keyout key -out cert 2>/dev/null "
+                   "&& %s cert key unsigned signed" % (SOURCE / "scripts/sign"), shell=True, cwd=root, check=True)
     return (root / "signed").read_bytes()
 
 
@@ -148,7 +148,9 @@ class Platform:
             version_ini.write_bytes(b"[Other]\r\n" if row["ini"] == "growing" else row["ini"])
         # Builds other than exact copies may not run: one started by mistake would start the others.
         for path, kind in [(launcher, "copy")] + [(self.folder / n, k) for _, n, k, _ in row["files"] if k in BUILDS]:
-            path.write_bytes(self.build(kind))
+            image = (self.other if kind == "other" else self.launcher).read_bytes()
+            path.write_bytes({"longer": lambda: image + b"\0", "near": lambda: self.near(image),
+                              "signed": lambda: sign(image, self.root)}.get(kind, lambda: image)())
             path.chmod(0o755 if kind == "copy" else 0o644)
         for _, name, kind, target in row["files"]:
             if target:
@@ -160,12 +162,6 @@ class Platform:
             elif kind not in BUILDS:
                 self.make_file(self.folder / name, kind or "program")
         return launcher
-
-    def build(self, kind):
-        """The bytes of a build of the launcher."""
-        image = (self.other if kind == "other" else self.launcher).read_bytes()
-        return {"longer": lambda: image + b"\0", "near": lambda: self.near(image), "signed": lambda: sign(image, self.root)
-                }.get(kind, lambda: image)()
 
     def run(self, row):
         if row.get("memory_sweep"):
@@ -297,7 +293,6 @@ def untrace(text):
 
 class Wine(Platform):
     name = "wine"
-    PADDING = 0x500  # in the recorder's headers, past its section table
 
     def __init__(self, launcher, helpers, root, other=""):
         super().__init__(launcher, root, other)
@@ -306,7 +301,7 @@ class Wine(Platform):
     def make_file(self, path, kind):
         recorder = (self.helpers / "record_start.exe").read_bytes()  # larger than the launcher
         if kind == "nearmark":  # the mark but its last bit, in the padding after the recorder's section table
-            recorder = recorder[:self.PADDING] + MARK[:-1] + bytes([MARK[-1] ^ 1]) + recorder[self.PADDING + len(MARK):]
+            recorder = recorder[:0x500] + MARK[:-1] + bytes([MARK[-1] ^ 1]) + recorder[0x500 + len(MARK):]
         if kind in ("program", "junk", "hidden", "nearmark", "held"):
             path.write_bytes({"junk": b"not a program", "held": b"MZ".ljust(self.launcher.stat().st_size, b"\0")}
                              .get(kind, recorder))
@@ -328,7 +323,7 @@ class Wine(Platform):
         launcher, request = self.path_text(self.install(row)), self.root / "request"
         held = [name for _, name, kind, _ in row["files"] if kind == "held"] + ["version.ini"] * bool(row.get("locked"))
         strings = [launcher, '"%s"%s' % ("x" if row.get("fill") else launcher, row["line"]), self.path_text(self.decoy),
-                   held and self.path_text(self.folder / held[0]), ""]
+                   self.path_text(self.folder / held[0]) if held else "", ""]
         request.write_bytes("\0".join(strings).encode("utf-16-le", "surrogatepass"))
         argv = [os.environ["WINELOADER"], self.helpers / "spawn_exact.exe", self.path_text(request)]
         if row.get("elevated"):  # the "runas" start alone: Wine never asks for elevation
