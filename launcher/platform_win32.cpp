@@ -233,8 +233,9 @@ platform::FileHead platform::ReadFileHead(const std::string& path, std::size_t l
     if (!ReadFile(file, head.bytes.data(), static_cast<DWORD>(limit), &read, nullptr)) error = GetLastError();
     head.bytes.resize(read);
   }
-  // A byte-range lock refuses the read as a share mode refuses the open.
-  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+  // Only a share mode keeps a file from starting too: a byte-range lock
+  // (ERROR_LOCK_VIOLATION) refuses reads but not the image's mapping.
+  if (error == ERROR_SHARING_VIOLATION)
     head.refusal = ReadRefusal::kInUse;
   else if (error != ERROR_SUCCESS)
     head.refusal = ReadRefusal::kOther;
