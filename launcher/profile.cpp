@@ -220,8 +220,7 @@ void ProfileReader::EndLine() {
     EndSection();
   } else if (state_ == State::kKey && in_section_ && name_.EqualsNoCase(key_)) {
     // The key without "=": the first of the name counts, and it has no
-    // value, so the reader gives its default, "".
-    found_ = true;
+    // value, so the reader gives its default, "", as for no key at all.
     state_ = State::kDone;
     return;
   }

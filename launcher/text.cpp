@@ -24,8 +24,8 @@ Decoded DecodeUtf8(std::string_view text, std::size_t i) {
     if ((next & 0xC0) != 0x80) return kMalformed;
     code_point = (code_point << 6) | (next & 0x3F);
   }
-  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code_point < kSmallest[length] || code_point > 0x10FFFF) return kMalformed;
+  static constexpr char32_t kSmallest[] = {0x80, 0x800, 0x10000};  // by length, from two bytes
+  if (code_point < kSmallest[length - 2] || code_point > 0x10FFFF) return kMalformed;
   return {code_point, length};
 }
 

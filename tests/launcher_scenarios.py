@@ -443,8 +443,8 @@ def main():
         launcher = windows_launcher(*options.builds[:2])
         other = options.builds[1] if launcher == options.builds[0] else options.builds[0]
     rows, failed = [r for r in ROWS if r.get("only", options.kind) == options.kind and options.k in r["name"]], 0
-    for r, why in [(r, "the launcher is sanitized") for r in rows if options.sanitized and "memory_sweep" in r] + \
-            [(r, "no other build at %r" % other) for r in rows if "other" in [f[2] for f in r["files"]] and not Path(other).is_file()]:
+    for r, why in [(r, "the launcher is sanitized") for r in rows if options.sanitized and "memory_sweep" in r] + [
+            (r, "no other build at %r" % other) for r in rows if "other" in [f[2] for f in r["files"]] and not Path(other).is_file()]:
         print("skipped: %s: %s" % (r["name"], why))
         rows.remove(r)
     for r in rows:

@@ -19,7 +19,7 @@ TEST(ReadNumber, ReadsTheLongestLeadingNumber) {
       {"&H7FFF", 32767}, {"&O177777", -1},  {"&o17", 15},      {"&H 1 0", 16},    {"&H1G", 1},       {"&O8", 0},
       {"&H", 0},         {"&X1", 0},        {"-&H5", 0},       {"12e1", 120},     {"1e12", 1e12},    {"1.5d1", 15},
       {"0000000000012", 12}, {"&H8000", -32768}, {"&H10000", 65536}, {"&HFFFFFFFF", -1}, {"&H0000000000FFFF", -1},
-      {std::string(10000, '0') + "7", 7}, {"0." + std::string(10000, '0') + "1", 0},
+      {"&H1@", 1},       {std::string(10000, '0') + "7", 7}, {"0." + std::string(10000, '0') + "1", 0},
   };
   for (const auto& [text, number] : cases) EXPECT_EQ(ReadNumber(text), number) << "text: " << text;
   for (const char* text : {"1e400", "-1D309", "&H100000000", "&O40000000000", "1e99999999999"})
