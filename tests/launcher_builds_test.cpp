@@ -26,8 +26,7 @@ TEST(WhyPassOver, TheRunningFileItsMarkAndWhatCannotBeRead) {
       {false, false, "", kOther, kNo},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(WhyPassOver({c.running, c.launcher_size, c.bytes, c.refusal}), c.why)
-        << c.running << c.launcher_size << static_cast<int>(c.refusal) << " " << c.bytes.size() << " bytes";
+    EXPECT_EQ(WhyPassOver({c.running, c.launcher_size, c.bytes, c.refusal}), c.why) << "case " << &c - cases;
 }
 
 }  // namespace

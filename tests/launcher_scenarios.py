@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end scenarios, one table for every launcher build, each run in a temporary folder from another that holds
-a decoy version.ini and candidates; and a differential run that gives generated cases to both launchers. Under Wine,
-run it by scripts/with-wine; --help says how."""
+a decoy version.ini and candidates; and a differential run that gives generated cases to both launchers. Under Wine:
+  scripts/with-wine P tests/make_wine_prefix build/win64/tests/spawn_exact.exe   # a prefix P, once
+  scripts/with-wine P python3 tests/launcher_scenarios.py wine PRODUCT.exe X86_64.exe build/win64/tests"""
 import argparse, contextlib, os, random, re, resource, signal, struct, subprocess, sys, tempfile, time  # noqa: E401
 from pathlib import Path
 
@@ -423,7 +424,7 @@ def windows_launcher(product, x86_64):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("-k", default="", help="run only the rows whose name holds this text")
     parser.add_argument("--seed", type=int, default=1, help="the differential run's seed")
     parser.add_argument("--count", type=int, default=DIFFERENTIAL_COUNT, help="the differential run's cases")
@@ -437,11 +438,9 @@ def main():
     if options.kind == "differential":
         posix_launcher, product, x86_64, helpers = options.builds
         return differential(posix_launcher, windows_launcher(product, x86_64), helpers, options.seed, options.count)
-    if options.kind == "posix":
-        launcher, other = options.builds[0], options.other_build
-    else:
-        launcher = windows_launcher(*options.builds[:2])
-        other = options.builds[1] if launcher == options.builds[0] else options.builds[0]
+    launcher = options.builds[0] if options.kind == "posix" else windows_launcher(*options.builds[:2])
+    # Under Wine, the other of the product and the x86-64 build.
+    other = options.other_build if options.kind == "posix" else options.builds[launcher == options.builds[0]]
     rows, failed = [r for r in ROWS if r.get("only", options.kind) == options.kind and options.k in r["name"]], 0
     for r, why in [(r, "the launcher is sanitized") for r in rows if options.sanitized and "memory_sweep" in r] + [
             (r, "no other build at %r" % other) for r in rows if "other" in [f[2] for f in r["files"]] and not Path(other).is_file()]:
