@@ -75,6 +75,7 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
   std::size_t p = 0;
   std::size_t n = 0;
   while (p < pattern.size()) {
+    if (pattern[p] == '*' && p + 1 == pattern.size()) return true;
     if (pattern[p] != '?') {
       if (n >= name.size()) return false;
       if (IsAscii(pattern[p]) && IsAscii(name[n])) {  // the common case, without decoding

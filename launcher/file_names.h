@@ -11,7 +11,7 @@ char16_t Upcase(char16_t unit);
 // Windows-style wildcard match of a UTF-8 name. Characters match without
 // regard to case (Upcase); "?" matches one character, except that a run of
 // "?" directly before "." also matches fewer characters, down to none, and
-// never ".".
+// never "."; a "*" that ends the pattern matches whatever rest the name has.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
 // Compares names as NTFS orders them, by their UTF-16 units, each

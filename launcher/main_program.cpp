@@ -1,11 +1,14 @@
 #include "main_program.h"
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <utility>
 
+#include "failure.h"
 #include "file_names.h"
 #include "launcher_builds.h"
+#include "trace.h"
 #include "version_file.h"
 
 namespace {
@@ -13,12 +16,43 @@ namespace {
 // The value buffer, in characters: the profile reader keeps 99 of a value.
 constexpr std::size_t kValueBufferSize = 100;
 
+// Why an entry is passed over, as the trace says it.
+std::string_view Why(platform::EntryKind kind) {
+  switch (kind) {
+    case platform::EntryKind::kPlain: return "";
+    case platform::EntryKind::kFolder: return ": a folder";
+    case platform::EntryKind::kHidden: return ": hidden or system";
+    case platform::EntryKind::kOther: return ": no plain file";
+  }
+  return "";
+}
+
+std::string_view Why(PassOver why) {
+  switch (why) {
+    case PassOver::kNo: return "";
+    case PassOver::kRunningFile: return ": the launcher itself";
+    case PassOver::kMarked: return ": carries the launcher's mark";
+    case PassOver::kMayBeCopy: return ": cannot be read, and has the launcher's size";
+  }
+  return "";
+}
+
 }  // namespace
 
 std::int16_t ReadAppVersion(const std::string& launcher_folder) {
   const std::string path = platform::JoinPath(launcher_folder, "version.ini");
-  const std::string value = platform::ReadProfileString(path, "Version", "AppVers", kValueBufferSize);
-  return ToVersionNumber(ReadNumber(value));
+  std::optional<std::string> value;
+  try {
+    value = platform::ReadProfileString(path, "Version", "AppVers", kValueBufferSize);
+  } catch (const Failure& failure) {
+    trace::Line({"version.ini: ", path, ": unreadable: ", failure.what()});
+    throw;
+  }
+  trace::Line({"version.ini: ", path, value ? ": read" : ": missing"});
+  trace::Line({"AppVers: \"", value.value_or(""), "\""});
+  const std::int16_t version = ToVersionNumber(ReadNumber(value.value_or("")));
+  if (trace::On()) trace::Line({"version: ", VersionText(version)});
+  return version;
 }
 
 std::string MainProgramPattern(std::int16_t version) {
@@ -33,14 +67,39 @@ namespace {
 struct LastCandidate {
   std::string_view before;
   std::string name;
+  bool traced;  // each entry once, from the first listing
 
-  static void Take(void* context, std::string_view name) {
+  static void Take(void* context, std::string_view name, platform::EntryKind kind) {
     auto& last = *static_cast<LastCandidate*>(context);
-    if ((!last.before.empty() && !NtfsLess(name, last.before)) || (!last.name.empty() && !NtfsLess(last.name, name)))
+    if (last.traced) trace::Line({kind == platform::EntryKind::kPlain ? "candidate: " : "passed over: ", name, Why(kind)});
+    if (kind != platform::EntryKind::kPlain || (!last.before.empty() && !NtfsLess(name, last.before)) || (!last.name.empty() && !NtfsLess(last.name, name)))
       return;
     last.name = name;
   }
 };
+
+// Names that look meant to match and do not: another version's programs,
+// a tail too long, version.ini saved under another name. A screenful at
+// most, as a folder may hold thousands.
+struct NearMisses {
+  static constexpr int kShown = 20;
+  std::string_view pattern;
+  int count = 0;
+
+  static void Take(void* context, std::string_view name, platform::EntryKind) {
+    auto& near = *static_cast<NearMisses*>(context);
+    if (MatchesWildcard(near.pattern, name) || CompareNtfs(name, "version.ini") == 0) return;
+    if (++near.count <= kShown) trace::Line({"near miss: ", name});
+  }
+};
+
+void TraceNearMisses(const std::string& launcher_folder, std::string_view pattern) {
+  NearMisses near{pattern};
+  for (const char* prefix : {"Velmaris*", "version*"})
+    platform::ListMatchingFiles(launcher_folder, prefix, &NearMisses::Take, &near);
+  if (near.count > NearMisses::kShown)
+    trace::Line({"near misses not shown: ", std::to_string(near.count - NearMisses::kShown)});
+}
 
 }  // namespace
 
@@ -52,19 +111,24 @@ std::string FindMainProgram(const std::string& launcher_folder, std::int16_t ver
   // Only the name that would be started is asked whether it is a build of
   // the launcher; when it is, the folder is listed again for the names
   // before it, so that the other candidates cost nothing.
+  trace::Line({"pattern: ", pattern});
+  if (trace::On()) TraceNearMisses(launcher_folder, pattern);
   std::string passed_over;
   for (;;) {
-    LastCandidate last{passed_over, {}};
+    LastCandidate last{passed_over, {}, passed_over.empty() && trace::On()};
     platform::ListMatchingFiles(launcher_folder, pattern, &LastCandidate::Take, &last);
-    if (last.name.empty() ||
-        WhyPassOver(platform::ReadFileHead(platform::JoinPath(launcher_folder, last.name), kMarkWindow)) ==
-            PassOver::kNo)
-      return last.name;
+    if (last.name.empty()) return last.name;
+    const PassOver why = WhyPassOver(platform::ReadFileHead(platform::JoinPath(launcher_folder, last.name), kMarkWindow));
+    if (why == PassOver::kNo) return last.name;
+    trace::Line({"passed over: ", last.name, Why(why)});
     passed_over = std::move(last.name);
   }
 }
 
 void StartMainProgram(const std::string& launcher_folder, const std::string& name,
                       const platform::Arguments& arguments) {
-  platform::StartProgram(platform::JoinPath(launcher_folder, name), arguments);
+  const std::string path = platform::JoinPath(launcher_folder, name);
+  platform::StartProgram(path, arguments);
+  trace::Line({"started: ", path});
+  for (const std::string& argument : arguments) trace::Line({"argument: ", argument});
 }

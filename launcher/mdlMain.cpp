@@ -8,6 +8,7 @@
 #include "frmIcon.h"
 #include "main_program.h"
 #include "platform.h"
+#include "trace.h"
 
 namespace mdlMain {
 
@@ -28,7 +29,9 @@ void ShowFailure(const char* description) noexcept {
 void Main() {
   ExitStatus status;
   try {
+    trace::Begin();
     const std::string launcher_folder = platform::LauncherFolder();
+    trace::Line({"launcher folder: ", launcher_folder});
     const platform::Arguments arguments = platform::LauncherArguments();
     const std::int16_t version = ReadAppVersion(launcher_folder);
     const std::string name = FindMainProgram(launcher_folder, version);
@@ -36,6 +39,7 @@ void Main() {
       StartMainProgram(launcher_folder, name, arguments);
       status = kStarted;
     } else {
+      trace::Line({"not found"});
       platform::Beep();
       platform::ShowMessageBox(kNotFoundPrompt, kWarningBox, kTitle);
       status = kNotFound;
@@ -44,6 +48,7 @@ void Main() {
   } catch (const std::exception& failure) {
     // Failures are reported once and never retried; out of memory lands
     // here too, with the runtime's description.
+    trace::Line({"failed: ", failure.what()});
     platform::Beep();
     ShowFailure(failure.what());
     platform::EndProcess(kFailed);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,21 +34,29 @@ std::string LauncherFolder();
 Arguments LauncherArguments();
 
 // Value of `key` in `section` of the profile (INI) file at `path`, cut to
-// `capacity` - 1 characters. A missing file, section or key gives "", and so
-// does a folder in the file's place; a file that is there but cannot be
-// opened or read (no permission, locked by another process) is a Failure.
-// Only what the file held when it was opened is read.
-std::string ReadProfileString(const std::string& path, std::string_view section,
-                              std::string_view key, std::size_t capacity);
+// `capacity` - 1 characters; "" for a missing section or key. No file gives
+// nothing, and so do a folder, a dangling or a looping link in its place; a
+// file that is there but cannot be opened or read (no permission, locked by
+// another process) is a Failure. Only what the file held when it was opened
+// is read.
+std::optional<std::string> ReadProfileString(const std::string& path, std::string_view section,
+                                             std::string_view key, std::size_t capacity);
 
-// Receives each plain file that a listing yields, with the `context` given
-// to the listing.
-using CandidateSink = void (*)(void* context, std::string_view name);
+// What a listing says an entry is: a link counts as what it leads to.
+enum class EntryKind {
+  kPlain,
+  kFolder,
+  kHidden,  // a file marked hidden or system (Windows)
+  kOther,   // a FIFO, a device, a socket, a dangling link
+};
 
-// Hands `sink` the plain files in `folder` whose names match the wildcard
+// Receives each entry that a listing yields, with the `context` given to
+// the listing.
+using EntrySink = void (*)(void* context, std::string_view name, EntryKind kind);
+
+// Hands `sink` the entries of `folder` whose names match the wildcard
 // `pattern` (see MatchesWildcard), in no particular order.
-void ListMatchingFiles(const std::string& folder, std::string_view pattern, CandidateSink sink,
-                       void* context);
+void ListMatchingFiles(const std::string& folder, std::string_view pattern, EntrySink sink, void* context);
 
 // Why a file's first bytes could not be read.
 enum class ReadRefusal {
@@ -84,6 +93,13 @@ void StartProgram(const std::string& path, const Arguments& arguments);
 using IconHandle = void*;
 IconHandle LoadApplicationIcon();
 void FreeApplicationIcon(IconHandle icon);
+
+// The value of the environment variable `name`, or "" when it is not set.
+std::string EnvironmentValue(const char* name);
+
+// Appends `text` to the plain file at `path`, made when missing. Never
+// throws; a file that cannot be written, or that is no plain file, is left.
+void AppendToFile(const std::string& path, std::string_view text) noexcept;
 
 void Beep();
 

@@ -145,7 +145,7 @@ platform::Arguments platform::LauncherArguments() {
   return Arguments(g_argv + 1, g_argv + g_argc);
 }
 
-std::string platform::ReadProfileString(const std::string& path, std::string_view section,
+std::optional<std::string> platform::ReadProfileString(const std::string& path, std::string_view section,
                                         std::string_view key, std::size_t capacity) {
   ProfileReader reader(section, key, capacity);
   struct stat st;
@@ -156,7 +156,7 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
     // No file is no value, and so are a dangling or looping link and a
     // folder, even one that may not be read.
     if (error == ENOENT || error == ENOTDIR || error == ELOOP || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
-      return reader.Value();
+      return std::nullopt;
     ThrowSystemError(error);
   }
   // Only regular files: a device would never end, a directory reads nothing.
@@ -179,8 +179,7 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   return reader.Value();
 }
 
-void platform::ListMatchingFiles(const std::string& folder, std::string_view pattern, CandidateSink sink,
-                                 void* context) {
+void platform::ListMatchingFiles(const std::string& folder, std::string_view pattern, EntrySink sink, void* context) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) ThrowSystemError(errno);
   for (;;) {
@@ -191,10 +190,10 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
     // stat, and neither do candidates whose type the listing gives.
     if (!MatchesWildcard(pattern, entry->d_name)) continue;
     struct stat st;  // a link counts as what it leads to
-    const bool plain = entry->d_type == DT_REG ||
-                       ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-                        fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode));
-    if (plain) sink(context, entry->d_name);
+    const bool ask = entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
+    const mode_t type = !ask ? DTTOIF(entry->d_type) : fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 ? st.st_mode : 0;
+    sink(context, entry->d_name,
+         S_ISREG(type) ? EntryKind::kPlain : S_ISDIR(type) ? EntryKind::kFolder : EntryKind::kOther);
   }
   const int error = errno;
   closedir(dir);
@@ -234,6 +233,22 @@ void platform::StartProgram(const std::string& path, const Arguments& arguments)
 platform::IconHandle platform::LoadApplicationIcon() { return nullptr; }
 
 void platform::FreeApplicationIcon(IconHandle) {}
+
+std::string platform::EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+void platform::AppendToFile(const std::string& path, std::string_view text) noexcept {
+  // Non-blocking, and plain files only: a FIFO without a reader would hold
+  // the launcher, and one whose reader has gone would end it by SIGPIPE.
+  // O_APPEND puts each write at the end whoever else writes.
+  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) return;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) WriteAll(fd, text);
+  close(fd);
+}
 
 void platform::Beep() {
   if (isatty(STDERR_FILENO)) WriteAll(STDERR_FILENO, "\a");

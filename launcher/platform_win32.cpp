@@ -143,7 +143,7 @@ platform::Arguments platform::LauncherArguments() {
   return text.empty() ? Arguments() : Arguments{std::string(text)};
 }
 
-std::string platform::ReadProfileString(const std::string& path, std::string_view section,
+std::optional<std::string> platform::ReadProfileString(const std::string& path, std::string_view section,
                                         std::string_view key, std::size_t capacity) {
   const std::wstring file = Wide(path);
   std::wstring buffer(capacity, L'\0');
@@ -156,12 +156,12 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   // (read access, sharing all) tells these apart; a file gone since, or a
   // dangling or looping link, is missing.
   const DWORD attributes = GetFileAttributesW(LongPath(file).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return "";
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
   const HANDLE handle = Open(file, GENERIC_READ);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_CANT_RESOLVE_FILENAME)
-      return "";
+      return std::nullopt;
     ThrowWindowsError(error);
   }
   // What the profile reader could not read is read by the launcher's own,
@@ -182,12 +182,11 @@ std::string platform::ReadProfileString(const std::string& path, std::string_vie
   return reader.Value();
 }
 
-void platform::ListMatchingFiles(const std::string& folder, std::string_view pattern, CandidateSink sink,
-                                 void* context) {
+void platform::ListMatchingFiles(const std::string& folder, std::string_view pattern, EntrySink sink, void* context) {
   // The system lists by the pattern's fixed prefix only: its own "?" rules
   // differ between systems (Wine has no "?" before "." rule, and short 8.3
   // names match too), so the shared matcher decides on the long names.
-  const std::wstring query = Wide(JoinPath(folder, pattern.substr(0, pattern.find('?'))) + "*");
+  const std::wstring query = Wide(JoinPath(folder, pattern.substr(0, pattern.find_first_of("?*"))) + "*");
   WIN32_FIND_DATAW data;
   // The basic query (no short names) and large fetch are Windows 7's; before
   // it they are refused as invalid parameters, and the plain query serves,
@@ -201,12 +200,14 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
     if (error == ERROR_FILE_NOT_FOUND) return;
     ThrowWindowsError(error);
   }
-  constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
-    if ((data.dwFileAttributes & kNotPlain) != 0) continue;
     const std::string name = Narrow(data.cFileName);
     if (!MatchesWildcard(pattern, name)) continue;
-    sink(context, name);
+    const DWORD attributes = data.dwFileAttributes;
+    sink(context, name,
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0                           ? EntryKind::kFolder
+         : (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0 ? EntryKind::kHidden
+                                                                                 : EntryKind::kPlain);
   } while (FindNextFileW(find, &data));
   const DWORD error = GetLastError();
   FindClose(find);
@@ -282,6 +283,29 @@ platform::IconHandle platform::LoadApplicationIcon() {
 }
 
 void platform::FreeApplicationIcon(IconHandle) {}
+
+std::string platform::EnvironmentValue(const char* name) {
+  const std::wstring variable = Wide(name);
+  std::wstring value(GetEnvironmentVariableW(variable.c_str(), nullptr, 0), L'\0');
+  // The size asked for holds the terminator; what is copied does not.
+  value.resize(GetEnvironmentVariableW(variable.c_str(), value.data(), static_cast<DWORD>(value.size())));
+  return Narrow(value);
+}
+
+void platform::AppendToFile(const std::string& path, std::string_view text) noexcept {
+  // Appends whole writes at the end whoever else writes: traces of two
+  // starts at once interleave by lines, not bytes.
+  try {
+    const HANDLE file =
+        CreateFileW(LongPath(Wide(path)).c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    if (GetFileType(file) == FILE_TYPE_DISK) WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+  } catch (const std::bad_alloc&) {
+    // Memory that ran out goes unrecorded.
+  }
+}
 
 void platform::Beep() { MessageBeep(MB_OK); }
 

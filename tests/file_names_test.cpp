@@ -25,6 +25,7 @@ TEST(MatchesWildcard, VersionPatterns) {
         "Velmaris5.exe.bak", "Velmaris5.ex", "Velmaris6.exe", "xVelmaris5.exe", "Velmaris5"}},
       {"Velmaris-3????.exe", {"Velmaris-3.exe"}, {"Velmaris3.exe"}},
       {"a?c", {"a.c"}, {"ac"}},  // elsewhere "?" is exactly one character, "." included
+      {"Velmaris*", {"Velmaris", "VELMARIS5-beta.exe"}, {"Velmari", "xVelmaris"}},
       {"a??", {"a\xE2\x82\xAC\xE2\x82\xAC"}, {"ab"}},
       {"", {""}, {"a"}},
       {e + "?", {"\xC3\x89" + smiley}, {}},  // \u00e9 is \u00c9 upper-cased

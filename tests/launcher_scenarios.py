@@ -28,15 +28,26 @@ def row(name, files="*Velmaris5.exe", ini=ini(b"5"), box=None, args=(), line="",
     has none: program (the default), folder, fifo, hidden, junk, link (hard, to the launcher), nearmark (a program
     whose first 4 KiB hold nearly the mark), held (of its size, held without sharing by the runner), and builds of
     it: copy, longer (a byte appended), near (stripped; on Wine linked at another time), signed, other (another
-    build; a run without one skips the row). `args`: POSIX words; `line`: Windows' after the path."""
+    build; a run without one skips the row). `args`: POSIX words; `line`: Windows' after the path. `trace`: lines the
+    trace must hold ("{folder}" the folder, "..." ending a line's start), or "folder" for a trace it cannot write."""
     entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups() for e in files.split(" ") if e]
     started = [entry for star, entry, _, _ in entries if star]
     return dict(options, name=name, files=entries, ini=ini, box=box, args=args, line=line,
                 started=started and started[0], status=0 if started else 1 if box == NOT_FOUND else 2)
 
 
+# What a trace says of a start that passes over entries of each kind.
+LISTED = ['AppVers: "4.5"', "version: 4", "pattern: Velmaris4????.exe", "near miss: Velmaris4ZZZZZ.exe", "near miss: "
+          "Velmaris5.exe", "candidate: Velmaris4_.exe", "passed over: Velmaris4~.exe: a folder", "started: {folder}/Velmaris4_.exe"]
+NEAR = ["launcher folder: {folder}", "version.ini: {folder}/version.ini: read", "near miss: Velmaris5-beta.exe",
+        "near miss: Velmaris6.exe", "near miss: version.ini.txt", "candidate: Velmaris5.exe"]
+
 ROWS = [
-    row("arguments arrive exactly", args=["hello", "two words"], line=' hello "two words"'),
+    row("arguments arrive exactly, whatever the trace file", args=["hello", "two words"], line=' hello "two words"',
+        trace="folder"),
+    row("the trace names near misses and what was started", args=["a", "b c"], line=' a "b c"',
+        files="*Velmaris5.exe Velmaris5-beta.exe Velmaris6.exe version.ini.txt",
+        trace={"posix": NEAR + ["argument: a", "argument: b c"], "wine": NEAR + ['argument: a "b c"']}),
     row("quotes, blanks and backslashes are not re-split", only="wine", line=' \t "a  b"\t"" c\\"d \\\\"e f"  '),
     row("any bytes in a word", only="posix", args=["", 'a"b', "'x'", " lead", "trail ", "tab\there",
                                                   "back\\slash\\", "*", "$HOME", "new\nline", "\udcff invalid"]),
@@ -47,17 +58,23 @@ ROWS = [
         box=ERROR + "File name is too long."),
     row("greatest plain match in NTFS order", ini=ini(b"4.5"), files="Velmaris4.exe Velmaris4a.exe velmaris4B.exe "
         "Velmaris41234.exe *Velmaris4_.exe Velmaris4ZZZZZ.exe Velmaris5.exe Velmaris4.a.exe Velmaris4~.exe:folder "
-        "Velmaris4~~.exe:fifo Velmaris4~~~.exe:hidden"),
+        "Velmaris4~~.exe:fifo Velmaris4~~~.exe:hidden", trace={"posix": LISTED + ["passed over: Velmaris4~~.exe: no plain file"],
+                                                              "wine": LISTED + ["passed over: Velmaris4~~~.exe: hidden or system"]}),
     row("links: to a file counts, dangling and looping do not", only="posix",
         files="Velmaris5a.exe *Velmaris5_a.exe@Velmaris5a.exe Velmaris5~.exe@missing Velmaris5~~.exe@Velmaris5~~.exe"),
     row("odd names", only="posix", files="*Velmaris5a\nb.exe Velmaris5" + "~" * 242 + ".exe"),
     row("invalid UTF-8 is a name like any other", only="posix", files="Velmaris5z.exe *Velmaris5\udcff\udcfe.exe"),
     row("a launcher named as its main program, and its hard link, are passed over", ini=None,
-        launcher="Velmaris0b.exe", files="Velmaris0c.exe:link *Velmaris0.exe"),
+        launcher="Velmaris0b.exe", files="Velmaris0c.exe:link *Velmaris0.exe", trace=[
+            "version.ini: {folder}/version.ini: missing", 'AppVers: ""', "version: 0",
+            "passed over: Velmaris0c.exe: the launcher itself", "passed over: Velmaris0b.exe: the launcher itself"]),
     row("two copies of the launcher, unreadable, do not start each other", ini=None, launcher="Velmaris0a.exe",
-        files="Velmaris0b.exe:copy", box=NOT_FOUND, nobody=True, sealed=True),
+        files="Velmaris0b.exe:copy", box=NOT_FOUND, nobody=True, sealed=True,
+        trace={"posix": ["passed over: Velmaris0b.exe: cannot be read, and has the launcher's size", "not found"]}),
     row("near-copies of the launcher start neither each other nor themselves", ini=None, launcher="Velmaris0a.exe",
-        files="Velmaris0b.exe:near Velmaris0c.exe:longer", box=NOT_FOUND),
+        files="Velmaris0b.exe:near Velmaris0c.exe:longer", box=NOT_FOUND, trace=[
+            "passed over: Velmaris0c.exe: carries the launcher's mark", "passed over: Velmaris0b.exe: carries the "
+            "launcher's mark", "passed over: Velmaris0a.exe: the launcher itself", "not found"]),
     row("a launcher of another build beside a main program starts that program", files="Velmaris5z.exe:other "
         "*Velmaris5.exe", args=["a b", "c"], line=' "a b" c'),
     row("a signed copy of the launcher is passed over", only="wine", files="Velmaris5z.exe:signed *Velmaris5.exe"),
@@ -70,7 +87,8 @@ ROWS = [
     row("a version.ini that keeps growing, one long line, is read as far as it went, in bounded memory",
         only="posix", ini="growing", files="*Velmaris0.exe Velmaris5.exe", max_kib=64 * 1024),
     row("a version.ini that may not be read, or is locked", locked=True, files="Velmaris0.exe Velmaris5.exe",
-        box={"posix": ERROR + "Permission denied", "wine": ERROR + "Sharing violation."}),
+        box={"posix": ERROR + "Permission denied", "wine": ERROR + "Sharing violation."},
+        trace=["version.ini: {folder}/version.ini: unreadable: ...", "failed: ..."]),
     row("version.ini at MAX_PATH, 64 KiB and a byte, its last line unended", folder_length=248, launcher="L.exe",
         ini=b"[Version]\r\n;".ljust((1 << 16) - 13, b"x") + b"\nAppVers=99999", files="Velmaris0.exe",
         box=ERROR + "Overflow"),
@@ -78,7 +96,8 @@ ROWS = [
         display=True, ini=ini(b"99999"), files="", box=ERROR + "Overflow"),
     row("under any memory limit: a start or a box, never a signal", only="posix", memory_sweep=True,
         files="Velmaris5.exe", args=["x" * 100] * 2000),
-    row("overflow: nothing is searched", ini=ini(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow"),
+    row("overflow: nothing is searched", ini=ini(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow",
+        trace=['AppVers: "32767.5"', "failed: Overflow"]),
     row("the start through the shell's consent prompt hands on the text", only="wine", elevated=True,
         line=' a "b  c"\t d\\" \u00e9\u65e5 '),
     row("a candidate that is no program: the box names it", files="Velmaris5.exe:junk",
@@ -170,9 +189,15 @@ class Platform:
         if row.get("fill"):  # the main program's command line, in UTF-16 units
             taken = len(('"%s" ' % self.path_text(self.folder / "Velmaris5.exe")).encode("utf-16-le")) // 2
             row = dict(row, line=" " + "y" * (row["fill"] - taken))
+        (self.root / "trace").touch(), (self.root / "trace").chmod(0o666)  # a start as another user may write it too
         status, boxes, record, faults = self.observe(row)
-        box = row["box"].get(self.name) if isinstance(row["box"], dict) else row["box"]
+        box, lines = (self.for_platform(row.get(what)) for what in ("box", "trace"))
         box = box and box.replace("{path}", self.path_text(self.folder / "Velmaris5.exe"))
+        trace = (self.root / "trace").read_text("utf-8", "surrogateescape").splitlines()
+        for line in [] if lines in (None, "folder") else lines:
+            line = line.replace("{folder}/", self.path_text(self.folder / "x")[:-1]).replace("{folder}", self.path_text(self.folder))
+            if not any(have == line or line.endswith("...") and have.startswith(line[:-3]) for have in trace):
+                faults.append("the trace has no line %r: %r" % (line, trace))
         expected = self.expected_record(row) if row["started"] else None
         return faults + [fault for fault, bad in [
             ("still running after %d s" % RUN_LIMIT_S, status is None),
@@ -180,6 +205,14 @@ class Platform:
             ("boxes %r, not %r" % (boxes, box), boxes != ([box] if box else [])),
             ("main program got %.300r, not %.300r" % (record, expected), record != expected),
             ("a program of the current folder started", (self.decoy / "record").exists())] if bad]
+
+    def for_platform(self, value):
+        return value.get(self.name) if isinstance(value, dict) else value
+
+    def trace_variable(self, row):
+        """The environment variable that asks for a trace: a file, or a folder that cannot be one."""
+        trace = self.path_text(self.decoy if row.get("trace") == "folder" else self.root / "trace")
+        return {"VELMARIS_LAUNCH_TRACE": trace} if "trace" in row else {}
 
 
 class Posix(Platform):
@@ -207,11 +240,11 @@ class Posix(Platform):
 
     def command(self, row):
         """argv, current folder and environment of the run."""
-        launcher, env = self.install(row), {"PATH": "/usr/bin:/bin"}
+        launcher, env = self.install(row), {"PATH": "/usr/bin:/bin", **self.trace_variable(row)}
         if row.get("display"):
             (self.root / "bin").mkdir()
             self.make_file(self.root / "bin" / "zenity", "zenity")
-            env = {"PATH": "%s:/usr/bin:/bin" % (self.root / "bin"), "DISPLAY": ":0"}
+            env.update(PATH="%s:/usr/bin:/bin" % (self.root / "bin"), DISPLAY=":0")
         argv = [launcher] + list(row["args"])
         if row.get("nobody") or row.get("locked"):  # permissions do not bind root
             for path in [launcher] + [self.folder / name for _, name, kind, _ in row["files"] if kind == "copy"]:
@@ -331,7 +364,8 @@ class Wine(Platform):
             argv[1:] = [self.helpers / "start_elevated.exe", self.path_text(self.folder / "Velmaris5.exe"),
                         row["line"].lstrip(" \t")]
         with open(self.errors, "wb") as errors:
-            status, _, record = run_in_session(argv, self.decoy, dict(os.environ, WINEDEBUG="-all,+relay", LC_ALL="C.UTF-8"),
+            status, _, record = run_in_session(argv, self.decoy, dict(os.environ, WINEDEBUG="-all,+relay", LC_ALL="C.UTF-8",
+                                                                            **self.trace_variable(row)),
                                                errors, self.folder / "record", self.root)
         trace = self.errors.read_text("utf-8", "replace")
         boxes = [untrace(m[1]) for m in BOX.finditer(trace) if untrace(m[2]) == "Velmaris" and int(m[3], 16) == 48]
