@@ -37,13 +37,32 @@ std::string_view Why(PassOver why) {
   return "";
 }
 
+// The plain file that an NTFS listing yields first.
+struct FirstPlainFile {
+  std::string name;
+
+  static void Take(void* context, std::string_view name, platform::EntryKind kind) {
+    auto& first = *static_cast<FirstPlainFile*>(context);
+    if (kind == platform::EntryKind::kPlain && (first.name.empty() || NtfsLess(name, first.name))) first.name = name;
+  }
+};
+
 }  // namespace
 
 std::int16_t ReadAppVersion(const std::string& launcher_folder) {
-  const std::string path = platform::JoinPath(launcher_folder, "version.ini");
+  std::string path = platform::JoinPath(launcher_folder, "version.ini");
   std::optional<std::string> value;
   try {
     value = platform::ReadProfileString(path, "Version", "AppVers", kValueBufferSize);
+    // Windows finds "VERSION.INI" by the name "version.ini"; POSIX, whose
+    // names differ in case, is asked for the spelling Windows would find,
+    // only when the exact one is missing.
+    FirstPlainFile other;
+    if (!value) platform::ListMatchingFiles(launcher_folder, "version.ini", &FirstPlainFile::Take, &other);
+    if (!other.name.empty()) {
+      path = platform::JoinPath(launcher_folder, other.name);
+      value = platform::ReadProfileString(path, "Version", "AppVers", kValueBufferSize);
+    }
   } catch (const Failure& failure) {
     trace::Line({"version.ini: ", path, ": unreadable: ", failure.what()});
     throw;

@@ -197,7 +197,8 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
     find = FindFirstFileExW(query.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND) return;
+    // Wine says "no more files" where Windows says "not found": nothing matched.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return;
     ThrowWindowsError(error);
   }
   do {

@@ -1,8 +1,11 @@
 #include "command_line.h"
+#include "error_text.h"
+#include "windows_path.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -37,7 +40,7 @@ TEST(ArgumentText, KeepsEverythingAfterTheProgramNameAndItsBlanks) {
       LocalFree(words);
       return result;
     };
-    if (*command_line) EXPECT_EQ(parse("x " + std::string(ArgumentText(command_line))), parse(command_line));
+    EXPECT_TRUE(!*command_line || parse("x " + std::string(ArgumentText(command_line))) == parse(command_line));
 #endif
   }
 }
@@ -45,6 +48,26 @@ TEST(ArgumentText, KeepsEverythingAfterTheProgramNameAndItsBlanks) {
 TEST(StartCommandLine, QuotesThePathAndKeepsTheArgumentText) {
   EXPECT_EQ(StartCommandLine("C:\\Program Files\\V\\Velmaris5.exe", ""), "\"C:\\Program Files\\V\\Velmaris5.exe\"");
   EXPECT_EQ(StartCommandLine("C:\\V\\Velmaris5.exe", "a \"b c\"\t "), "\"C:\\V\\Velmaris5.exe\" a \"b c\"\t ");
+}
+
+TEST(SystemErrorText, TheSystemsWordsWithoutTheirLineEndAndTheProgramForItsName) {
+  const struct { std::string_view message; int code; const char *program, *text; } cases[] = {
+      {"Access is denied. \r\n", 5, "", "Access is denied."},
+      {"%1 is not a valid Win32 application.\r\n", 193, "C:\\V.exe", "C:\\V.exe is not a valid Win32 application."},
+      {"%1 %19x - %10 %2 % %1", 0, "p", "p %19x - %10 %2 % p"},  // "%1" alone is the program
+      {std::string_view("x %15").substr(0, 4), 0, "p", "x p"},
+      {"%1 of none", 0, "", "%1 of none"},
+      {"\r\n", 433, "C:\\V.exe", "Error 433"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SystemErrorText(c.message, c.code, c.program), c.text) << c.message;
+}
+
+TEST(LongPath, PrefixesOnlyPathsTheSystemCutsShort) {
+  const std::wstring at_limit = L"C:\\" + std::wstring(257, L'a'), share = L"\\\\server\\" + std::wstring(260, L's');
+  EXPECT_EQ(LongPath(at_limit.substr(1)), at_limit.substr(1));  // 259 units and the terminator fit
+  EXPECT_EQ(LongPath(at_limit), L"\\\\?\\" + at_limit);
+  EXPECT_EQ(LongPath(share), L"\\\\?\\UNC\\server\\" + std::wstring(260, L's'));
+  EXPECT_EQ(LongPath(L"\\\\?\\" + at_limit), L"\\\\?\\" + at_limit);
 }
 
 }  // namespace
