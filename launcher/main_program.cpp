@@ -90,8 +90,10 @@ struct LastCandidate {
 
   static void Take(void* context, std::string_view name, platform::EntryKind kind) {
     auto& last = *static_cast<LastCandidate*>(context);
-    if (last.traced) trace::Line({kind == platform::EntryKind::kPlain ? "candidate: " : "passed over: ", name, Why(kind)});
-    if (kind != platform::EntryKind::kPlain || (!last.before.empty() && !NtfsLess(name, last.before)) || (!last.name.empty() && !NtfsLess(last.name, name)))
+    const bool plain = kind == platform::EntryKind::kPlain;
+    if (last.traced) trace::Line({plain ? "candidate: " : "passed over: ", name, Why(kind)});
+    if (!plain || (!last.before.empty() && !NtfsLess(name, last.before)) ||
+        (!last.name.empty() && !NtfsLess(last.name, name)))
       return;
     last.name = name;
   }
@@ -127,17 +129,18 @@ std::string FindMainProgram(const std::string& launcher_folder, std::int16_t ver
   // from, not in the current directory, which a shortcut or a terminal can
   // set to any other folder.
   const std::string pattern = MainProgramPattern(version);
+  trace::Line({"pattern: ", pattern});
+  if (trace::On()) TraceNearMisses(launcher_folder, pattern);
   // Only the name that would be started is asked whether it is a build of
   // the launcher; when it is, the folder is listed again for the names
   // before it, so that the other candidates cost nothing.
-  trace::Line({"pattern: ", pattern});
-  if (trace::On()) TraceNearMisses(launcher_folder, pattern);
   std::string passed_over;
   for (;;) {
     LastCandidate last{passed_over, {}, passed_over.empty() && trace::On()};
     platform::ListMatchingFiles(launcher_folder, pattern, &LastCandidate::Take, &last);
     if (last.name.empty()) return last.name;
-    const PassOver why = WhyPassOver(platform::ReadFileHead(platform::JoinPath(launcher_folder, last.name), kMarkWindow));
+    const std::string path = platform::JoinPath(launcher_folder, last.name);
+    const PassOver why = WhyPassOver(platform::ReadFileHead(path, kMarkWindow));
     if (why == PassOver::kNo) return last.name;
     trace::Line({"passed over: ", last.name, Why(why)});
     passed_over = std::move(last.name);

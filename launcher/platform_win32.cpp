@@ -300,8 +300,9 @@ void platform::AppendToFile(const std::string& path, std::string_view text) noex
     const HANDLE file =
         CreateFileW(LongPath(Wide(path)).c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written;
-    if (GetFileType(file) == FILE_TYPE_DISK) WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    DWORD written;  // only to a file: a pipe without a reader would hold the launcher
+    if (GetFileType(file) == FILE_TYPE_DISK)
+      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(file);
   } catch (const std::bad_alloc&) {
     // Memory that ran out goes unrecorded.
