@@ -78,7 +78,9 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     if (pattern[p] == '*' && p + 1 == pattern.size()) return true;
     if (pattern[p] != '?') {
       if (n >= name.size()) return false;
-      if (IsAscii(pattern[p]) && IsAscii(name[n])) {  // the common case, without decoding
+      // The common case, without decoding: no character beyond ASCII is
+      // upper-cased into it, so an ASCII pattern character takes no other.
+      if (IsAscii(pattern[p])) {
         if (pattern[p] != name[n] && Upcase(pattern[p]) != Upcase(name[n])) return false;
         ++p, ++n;
         continue;

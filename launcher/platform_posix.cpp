@@ -62,9 +62,18 @@ ssize_t ReadUpTo(int fd, char* buffer, std::size_t size) {
   return static_cast<ssize_t>(done);
 }
 
-// The box's line on standard error, "title: prompt", with LF for CR LF, as a
-// terminal and the dialog programs want it. Put together on the stack: the
-// failure being reported may be that memory ran out.
+// Hands `put` the prompt with LF for each CR LF or CR, as a terminal and
+// the dialog programs want its lines.
+template <typename Put>
+void PutWithLineFeeds(std::string_view prompt, Put put) {
+  for (std::size_t i = 0; i < prompt.size(); ++i) {
+    if (prompt.compare(i, 2, "\r\n") == 0) ++i;
+    put(prompt[i] == '\r' ? '\n' : prompt[i]);
+  }
+}
+
+// The box's line on standard error, "title: prompt". Put together on the
+// stack: the failure being reported may be that memory ran out.
 void WriteBoxLine(std::string_view title, std::string_view prompt) {
   char line[4096];
   std::size_t length = 0;
@@ -75,10 +84,7 @@ void WriteBoxLine(std::string_view title, std::string_view prompt) {
   for (char c : title) put(c);
   put(':');
   put(' ');
-  for (std::size_t i = 0; i < prompt.size(); ++i) {
-    if (prompt.compare(i, 2, "\r\n") == 0) ++i;
-    put(prompt[i] == '\r' ? '\n' : prompt[i]);
-  }
+  PutWithLineFeeds(prompt, put);
   put('\n');
   // Standard error may be a pipe whose reader has gone (the terminal or
   // session that started the launcher has closed): SIGPIPE must not end the
@@ -95,10 +101,7 @@ void WriteBoxLine(std::string_view title, std::string_view prompt) {
 // waits until it is closed.
 void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
   std::string text;
-  for (std::size_t i = 0; i < prompt.size(); ++i) {
-    if (prompt.compare(i, 2, "\r\n") == 0) ++i;
-    text += prompt[i] == '\r' ? '\n' : prompt[i];
-  }
+  PutWithLineFeeds(prompt, [&](char c) { text += c; });
   const std::string title_text(title);
   const std::string zenity_title = "--title=" + title_text;
   const std::string zenity_text = "--text=" + text;
@@ -114,6 +117,11 @@ void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
     waitpid(pid, nullptr, 0);
     return;
   }
+}
+
+platform::EntryKind KindOf(mode_t mode) {
+  using enum platform::EntryKind;
+  return S_ISREG(mode) ? kPlain : S_ISDIR(mode) ? kFolder : kOther;
 }
 
 }  // namespace
@@ -189,11 +197,11 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
     // The name is checked first: a large folder of other files costs no
     // stat, and neither do candidates whose type the listing gives.
     if (!MatchesWildcard(pattern, entry->d_name)) continue;
-    struct stat st;  // a link counts as what it leads to
+    struct stat st;  // a link counts as what it leads to; a dangling one is no plain file
     const bool ask = entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
-    const mode_t type = !ask ? DTTOIF(entry->d_type) : fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 ? st.st_mode : 0;
     sink(context, entry->d_name,
-         S_ISREG(type) ? EntryKind::kPlain : S_ISDIR(type) ? EntryKind::kFolder : EntryKind::kOther);
+         !ask ? KindOf(DTTOIF(entry->d_type))
+              : fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 ? KindOf(st.st_mode) : EntryKind::kOther);
   }
   const int error = errno;
   closedir(dir);
