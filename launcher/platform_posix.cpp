@@ -13,6 +13,7 @@
 #include <cstring>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "failure.h"
 #include "file_names.h"
@@ -97,8 +98,23 @@ void WriteBoxLine(std::string_view title, std::string_view prompt) {
   sigaction(SIGPIPE, &previous, nullptr);
 }
 
-// Shows the box through the first dialog program on PATH that starts, and
-// waits until it is closed.
+// The environment of the dialog programs: zenity's own ZENITY_* settings
+// replaced by ones that give every way of closing its box the status 0.
+// zenity ends 1 both when its box is closed with Esc or Cancel and when it
+// cannot open the display, and only the second should hand over to the next.
+std::vector<char*> DialogEnvironment() {
+  static char closed[][16] = {"ZENITY_OK=0", "ZENITY_CANCEL=0", "ZENITY_ESC=0"};
+  std::vector<char*> env;
+  for (char** entry = environ; *entry != nullptr; ++entry)
+    if (std::strncmp(*entry, "ZENITY_", 7) != 0) env.push_back(*entry);
+  for (char* setting : closed) env.push_back(setting);
+  env.push_back(nullptr);
+  return env;
+}
+
+// Shows the box through the first dialog program on PATH that shows it, and
+// waits until it is closed. Each ends with status 0 only when its box was
+// shown: a stale DISPLAY ends zenity and xmessage with 1, kdialog on a signal.
 void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
   std::string text;
   PutWithLineFeeds(prompt, [&](char c) { text += c; });
@@ -108,14 +124,15 @@ void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
   const char* const commands[][8] = {
       {"zenity", "--warning", "--no-markup", zenity_title.c_str(), zenity_text.c_str(), nullptr},
       {"kdialog", "--title", title_text.c_str(), "--sorry", text.c_str(), nullptr},
-      {"xmessage", "-title", title_text.c_str(), "-center", "-buttons", "OK", text.c_str(), nullptr},
+      {"xmessage", "-title", title_text.c_str(), "-center", "-buttons", "OK:0", text.c_str(), nullptr},
   };
+  const std::vector<char*> env = DialogEnvironment();
   for (const auto& argv : commands) {
     pid_t pid;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
-      continue;
-    waitpid(pid, nullptr, 0);
-    return;
+    int status;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), env.data()) == 0 &&
+        waitpid(pid, &status, 0) == pid && status == 0)
+      return;
   }
 }
 

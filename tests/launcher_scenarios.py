@@ -96,7 +96,9 @@ ROWS = [
         ini=b"[Version]\r\n;".ljust((1 << 16) - 13, b"x") + b"\nAppVers=99999", files="Velmaris0.exe",
         box=ERROR + "Overflow"),
     row("standard error a closed pipe: status 2, and the graphical box", only="posix", stderr_closed=True,
-        display=True, ini=ini(b"99999"), files="", box=ERROR + "Overflow"),
+        display="zenity", ini=ini(b"99999"), files="", box=ERROR + "Overflow"),
+    row("a dialog program that cannot open the display hands the box to the next", only="posix", display="stale",
+        ini=ini(b"99999"), files="", box=ERROR + "Overflow"),
     row("under any memory limit: a start or a box, never a signal", only="posix", memory_sweep=True,
         files="Velmaris5.exe", args=["x" * 100] * 2000),
     row("overflow: nothing is searched", ini=ini(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow",
@@ -243,14 +245,18 @@ class Platform:
 class Posix(Platform):
     name = "posix"
     RECORDER = b'#!/bin/sh\nprintf "%s\\0" "$0" "$@" > "${0%/*}/record.tmp" && mv "${0%/*}/record.tmp" "${0%/*}/record"\n'
-    ZENITY = b'#!/bin/sh\nsleep 0.2\nprintf "%s\\n" "$@" > "${0%/*}/../shown"\n'  # the box stays until closed
+    # A dialog program whose box stays a while and is then closed with Esc; and one with no display to open.
+    DIALOG = b'#!/bin/sh\nsleep 0.2\nprintf "%s\\n" "${0##*/}" "$@" >> "${0%/*}/../shown"\nexit "${ZENITY_ESC-1}"\n'
+    DIALOGS = {"zenity": "zenity\n--warning\n--no-markup\n--title=Velmaris\n--text=%s\n",
+               "stale": "xmessage\n-title\nVelmaris\n-center\n-buttons\nOK:0\n%s\n"}
 
     def make_file(self, path, kind):
         if kind == "fifo":
             os.mkfifo(path)
         elif kind != "hidden":
             cut = self.RECORDER.ljust(4096 - len(MARK) + 1, b"#") + MARK + b"\n"  # whole but for the 4 KiB edge
-            kinds = {"junk": b"no interpreter line\n", "zenity": self.ZENITY, "nearmark": cut}
+            kinds = {"junk": b"no interpreter line\n", "dialog": self.DIALOG, "stale": b"#!/bin/sh\nexit 1\n",
+                     "nearmark": cut}
             path.write_bytes(kinds.get(kind, self.RECORDER))
             path.chmod(0o755)
 
@@ -269,7 +275,8 @@ class Posix(Platform):
         launcher, env = self.install(row), {"PATH": "/usr/bin:/bin", **self.trace_variable(row)}
         if row.get("display"):
             (self.root / "bin").mkdir()
-            self.make_file(self.root / "bin" / "zenity", "zenity")
+            self.make_file(self.root / "bin" / "zenity", "stale" if row["display"] == "stale" else "dialog")
+            self.make_file(self.root / "bin" / "xmessage", "dialog")
             env.update(PATH="%s:/usr/bin:/bin" % (self.root / "bin"), DISPLAY=":0")
         argv = [launcher] + list(row["args"])
         if row.get("nobody") or row.get("locked"):  # permissions do not bind root
@@ -304,9 +311,8 @@ class Posix(Platform):
             text = "Velmaris: %s" % shown.partition("--text=")[2]
         boxes = [text[len("Velmaris: "):-1].replace("\n", "\r\n", 1)] if text else []
         faults = ["peak memory %d KiB" % peak_kib] if peak_kib > row.get("max_kib", peak_kib) else []
-        if row.get("display") and shown != "--warning\n--no-markup\n--title=Velmaris\n--text=%s\n" % \
-                row["box"].replace("\r\n", "\n"):
-            faults.append("zenity was given %r" % shown)
+        if row.get("display") and shown != self.DIALOGS[row["display"]] % row["box"].replace("\r\n", "\n"):
+            faults.append("the dialog programs were given %r" % shown)
         return status, boxes, record and record.split(b"\0")[:-1], faults
 
     def sweep_memory(self, row):
