@@ -45,6 +45,8 @@ ROWS = [
     row("the trace names near misses and what was started", args=["a", "b c"], line=' a "b c"',
         files="*Velmaris5.exe Velmaris5-beta.exe Velmaris6.exe version.ini.txt",
         trace={"posix": NEAR + ["argument: a", "argument: b c"], "wine": NEAR + ['argument: a "b c"']}),
+    row("the trace counts the near misses past 20 (the launcher is one)", files=" ".join(["*Velmaris5.exe"] + ["Velmaris%d.exe" % v for v in
+        range(6, 30)]), trace=["near misses not shown: 5", "started: {folder}{sep}Velmaris5.exe"]),
     row("quotes, blanks and backslashes are not re-split", only="wine", line=' \t "a  b"\t"" c\\"d \\\\"e f"  '),
     row("any bytes in a word", only="posix", args=["", 'a"b', "'x'", " lead", "trail ", "tab\there",
                                                   "back\\slash\\", "*", "$HOME", "new\nline", "\udcff invalid"]),
