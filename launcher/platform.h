@@ -1,6 +1,6 @@
 // Every operation the launcher needs from the operating system, as whole
 // tasks. One implementation per platform is chosen at link time
-// (platform_posix.cpp, platform_win32.cpp). Operations that can fail throw
+// (platform_linux.cpp, platform_win32.cpp). Operations that can fail throw
 // Failure with the system's own wording.
 #pragma once
 

@@ -1,8 +1,8 @@
-// The POSIX process's entry point, and the mark that tells builds of the
+// The Linux process's entry point, and the mark that tells builds of the
 // launcher apart from main programs, as an ELF note of its own.
 #include "launcher_builds.h"
 #include "mdlMain.h"
-#include "platform_posix.h"
+#include "platform_linux.h"
 
 // An allocated note: the linker places it with the other notes in the first
 // page, and strip keeps it. Written out in the assembler, which no

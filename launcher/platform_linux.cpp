@@ -1,4 +1,5 @@
-// POSIX implementation of platform.h.
+// Linux implementation of platform.h: POSIX calls, but for the folder of
+// the executable, which only Linux's /proc/self/exe gives.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -18,7 +19,7 @@
 #include "failure.h"
 #include "file_names.h"
 #include "platform.h"
-#include "platform_posix.h"
+#include "platform_linux.h"
 #include "profile.h"
 
 extern char** environ;

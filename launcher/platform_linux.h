@@ -1,4 +1,4 @@
-// What only the POSIX entry point tells the platform, before Main runs.
+// What only the Linux entry point tells the platform, before Main runs.
 #pragma once
 
 namespace platform {
