@@ -77,6 +77,8 @@ double ReadDecimalNumber(std::string_view s) {
   plain += frac_digits;
   plain += 'e';
   plain += std::to_string(exponent);
+  // Only DIGITS.DIGITSeEXPONENT reaches strtod: the Windows build's strtod
+  // aborts on its hexadecimal and NaN spellings (runtime_mingw.cpp).
   errno = 0;
   const double value = std::strtod(plain.c_str(), nullptr);
   // Too large for a double; one too small reads as 0 or nearly, which is right.
