@@ -3,7 +3,7 @@
 a decoy version.ini and candidates; and a differential run that gives generated cases to both launchers. Under Wine:
   scripts/with-wine P tests/make_wine_prefix build/win64/tests/spawn_exact.exe   # a prefix P, once
   scripts/with-wine P python3 tests/launcher_scenarios.py wine PRODUCT.exe X86_64.exe build/win64/tests"""
-import argparse, contextlib, os, random, re, resource, signal, subprocess, sys, tempfile, time  # noqa: E401
+import argparse, contextlib, dataclasses, os, random, re, resource, signal, subprocess, sys, tempfile, time  # noqa: E401
 from pathlib import Path
 
 NOT_FOUND, ERROR = "Velmaris main program not found", "Error launching Velmaris main program.\r\n"
@@ -19,21 +19,53 @@ MARK = re.search(rb'#define VELMARIS_LAUNCHER_MARK "([^"]*)"', (SOURCE / "launch
 BUILDS = ("copy", "longer", "near", "other")  # kinds of file that are builds of the launcher
 
 
-def ini(value):
+def app_vers(value):
+    """A version.ini that sets AppVers to `value`."""
     return b"[Version]\r\nAppVers=" + value + b"\r\n"
 
 
-def row(name, files="*Velmaris5.exe", ini=ini(b"5"), box=None, args=(), line="", **options):
-    """`files`: NAME, NAME:KIND or NAME@TARGET (a symbolic link); *NAME must start. KIND, where a platform has it:
-    program (default), folder, fifo, hidden, junk, link (hard, to the launcher), nearmark (first 4 KiB nearly the
-    mark), held (its size, held unshared), and its builds: copy, longer (a byte more), near (stripped; on Wine signed),
-    other (another build, or the row is skipped). `launcher_kind`: the launcher's own (copy). `args`: POSIX words;
-    `line`: Windows' after the path. `trace`: lines the trace holds ("{folder}", "{sep}" its separator, a line's
-    start before "..."), or "folder" for a trace it cannot write."""
-    entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups() for e in files.split(" ") if e]
-    started = [entry for star, entry, _, _ in entries if star]
-    return dict(options, name=name, files=entries, ini=ini, box=box, args=args, line=line,
-                started=started and started[0], status=0 if started else 1 if box == NOT_FOUND else 2)
+@dataclasses.dataclass
+class Row:
+    """One scenario: the installation it makes, how the launcher is started there, and what must come of it. A value
+    given per platform is a dict, {"posix": ..., "wine": ...}; the POSIX-only and Wine-only options say so."""
+    name: str
+    # The folder's entries, blank-separated: NAME, NAME:KIND or NAME@TARGET (a symbolic link); *NAME must start.
+    # KIND, where a platform has it: program (default), folder, fifo, hidden, junk, link (hard, to the launcher),
+    # nearmark (first 4 KiB nearly the mark), held (its size, held unshared), and its builds: copy, longer (a byte
+    # more), near (stripped; on Wine signed), other (another build, or the row is skipped).
+    files: str = "*Velmaris5.exe"
+    ini: object = app_vers(b"5")  # version.ini's bytes, or None (none), "folder", "loop" (a link to itself), "growing"
+    ini_name: str = "version.ini"  # the name it is written under
+    box: object = None  # the one box's text ("{path}": the candidate's path), or None for a start
+    args: list = ()  # POSIX: the launcher's arguments, each passed on as it is
+    line: str = ""  # Wine: the launcher's command line after its own path, passed on after the program's quoted path
+    only: str = ""  # "posix" or "wine": the one platform that has what the row needs
+    # Lines the trace holds ("{folder}", "{sep}" its separator, a line's start before "..."), or "folder" for a trace
+    # it cannot write; None: no trace asked for.
+    trace: object = None
+    launcher: str = ""  # the launcher's name in the folder; "": its build's own
+    launcher_kind: str = "copy"  # the launcher itself: "copy" or "near", as for files
+    folder_length: int = 0  # the folder's path, as the platform spells it, padded to this many characters
+    fill: int = 0  # Wine: the main program's command line padded to this many UTF-16 units
+    renames: int = 0  # this many starts while an updater replaces version.ini by rename: each must start 5 or 6
+    memory_sweep: bool = False  # POSIX: starts under ever larger address-space limits
+    max_kib: int = 0  # POSIX: the launcher's peak memory at most; 0: no limit
+    nobody: bool = False  # started as another user, whom permissions bind
+    sealed: bool = False  # with nobody: the launcher and its copies execute-only, so none can be read
+    locked: bool = False  # version.ini unreadable (POSIX) or held without sharing (Wine)
+    mode: int = 0o777  # with nobody: the folder's permissions
+    stderr_closed: bool = False  # POSIX: standard error a pipe whose reader has gone
+    display: str = ""  # POSIX: a graphical session where zenity "zenity" shows the box, or "stale" cannot
+    elevated: bool = False  # Wine: the start through the consent prompt alone
+    entries: list = dataclasses.field(init=False)  # files as (star, name, kind, target)
+    started: str = dataclasses.field(init=False)  # the entry that must start, or ""
+    status: int = dataclasses.field(init=False)  # the launcher's exit status
+
+    def __post_init__(self):
+        self.entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups()
+                        for e in self.files.split(" ") if e]
+        self.started = next((entry for star, entry, _, _ in self.entries if star), "")
+        self.status = 0 if self.started else 1 if self.box == NOT_FOUND else 2
 
 
 # What a trace says of a start that passes over entries of each kind.
@@ -42,74 +74,74 @@ NEAR = ["launcher folder: {folder}", "version.ini: {folder}{sep}version.ini: rea
         "near miss: version.ini.txt", "candidate: Velmaris5.exe", "started: {folder}{sep}Velmaris5.exe"]
 
 ROWS = [
-    row("the trace names near misses and what was started", args=["a", "b c"], line=' a "b c"',
+    Row("the trace names near misses and what was started", args=["a", "b c"], line=' a "b c"',
         files="*Velmaris5.exe Velmaris5-beta.exe Velmaris6.exe version.ini.txt",
         trace={"posix": NEAR + ["argument: a", "argument: b c"], "wine": NEAR + ['argument: a "b c"']}),
-    row("the trace counts the near misses past 20 (the launcher is one)", files=" ".join(["*Velmaris5.exe"] + ["Velmaris%d.exe" % v for v in
+    Row("the trace counts the near misses past 20 (the launcher is one)", files=" ".join(["*Velmaris5.exe"] + ["Velmaris%d.exe" % v for v in
         range(6, 30)]), trace=["near misses not shown: 5", "started: {folder}{sep}Velmaris5.exe"]),
-    row("quotes, blanks and backslashes are not re-split", only="wine", line=' \t "a  b"\t"" c\\"d \\\\"e f"  '),
-    row("any bytes in a word", only="posix", args=["", 'a"b', "'x'", " lead", "trail ", "tab\there",
+    Row("quotes, blanks and backslashes are not re-split", only="wine", line=' \t "a  b"\t"" c\\"d \\\\"e f"  '),
+    Row("any bytes in a word", only="posix", args=["", 'a"b', "'x'", " lead", "trail ", "tab\there",
                                                   "back\\slash\\", "*", "$HOME", "new\nline", "\udcff invalid"]),
-    row("characters beyond ASCII arrive exactly, whatever the trace file", line=" \u00e9t\u00e9 \u65e5\u672c",
+    Row("characters beyond ASCII arrive exactly, whatever the trace file", line=" \u00e9t\u00e9 \u65e5\u672c",
         args=["\u00e9t\u00e9", "\u65e5\u672c"], trace="folder"),
-    row("thousands of words and a long one", only="posix", args=["arg %d" % i for i in range(5000)] + ["x" * 100000]),
-    row("a command line one short of the limit", only="wine", fill=32766),
-    row("a command line at the limit", only="wine", fill=32767, files="Velmaris5.exe",
+    Row("thousands of words and a long one", only="posix", args=["arg %d" % i for i in range(5000)] + ["x" * 100000]),
+    Row("a command line one short of the limit", only="wine", fill=32766),
+    Row("a command line at the limit", only="wine", fill=32767, files="Velmaris5.exe",
         box=ERROR + "File name is too long."),
-    row("greatest plain match in NTFS order", ini=ini(b"4.5"), files="Velmaris4.exe Velmaris4a.exe velmaris4B.exe "
+    Row("greatest plain match in NTFS order", ini=app_vers(b"4.5"), files="Velmaris4.exe Velmaris4a.exe velmaris4B.exe "
         "Velmaris41234.exe *Velmaris4_.exe Velmaris4ZZZZZ.exe Velmaris5.exe Velmaris4.a.exe Velmaris4~.exe:folder "
         "Velmaris4~~.exe:fifo Velmaris4~~~.exe:hidden", trace={
             "posix": ["passed over: Velmaris4~.exe: a folder", "passed over: Velmaris4~~.exe: no plain file"],
             "wine": ["passed over: Velmaris4~.exe: a folder", "passed over: Velmaris4~~~.exe: hidden or system"]}),
-    row("links: to a file counts, dangling and looping do not", only="posix",
+    Row("links: to a file counts, dangling and looping do not", only="posix",
         files="Velmaris5a.exe *Velmaris5_a.exe@Velmaris5a.exe Velmaris5~.exe@missing Velmaris5~~.exe@Velmaris5~~.exe"),
-    row("odd names", only="posix", files="*Velmaris5a\nb.exe Velmaris5" + "~" * 242 + ".exe"),
-    row("invalid UTF-8 is a name like any other", only="posix", files="Velmaris5z.exe *Velmaris5\udcff\udcfe.exe"),
-    row("a launcher named as its main program, and its hard link, are passed over", ini=None,
+    Row("odd names", only="posix", files="*Velmaris5a\nb.exe Velmaris5" + "~" * 242 + ".exe"),
+    Row("invalid UTF-8 is a name like any other", only="posix", files="Velmaris5z.exe *Velmaris5\udcff\udcfe.exe"),
+    Row("a launcher named as its main program, and its hard link, are passed over", ini=None,
         launcher="Velmaris0b.exe", files="Velmaris0c.exe:link *Velmaris0.exe", trace=[
             "version.ini: {folder}{sep}version.ini: missing", 'AppVers: ""', "version: 0",
             "passed over: Velmaris0c.exe: the launcher itself", "passed over: Velmaris0b.exe: the launcher itself"]),
-    row("two copies of the launcher, unreadable, do not start each other", ini=None, launcher="Velmaris0a.exe",
+    Row("two copies of the launcher, unreadable, do not start each other", ini=None, launcher="Velmaris0a.exe",
         files="Velmaris0b.exe:copy", box=NOT_FOUND, nobody=True, sealed=True,
         trace={"posix": ["passed over: Velmaris0b.exe: cannot be read, and has the launcher's size", "not found"]}),
-    row("near-copies of the launcher start neither each other nor themselves", ini=None, launcher="Velmaris0a.exe",
+    Row("near-copies of the launcher start neither each other nor themselves", ini=None, launcher="Velmaris0a.exe",
         launcher_kind="near", files="Velmaris0b.exe:copy Velmaris0c.exe:longer", box=NOT_FOUND, trace=[
             "passed over: Velmaris0c.exe: carries the launcher's mark", "passed over: Velmaris0b.exe: carries the "
             "launcher's mark", "passed over: Velmaris0a.exe: the launcher itself", "not found"]),
-    row("a launcher of another build beside a main program starts that program", files="Velmaris5z.exe:other "
+    Row("a launcher of another build beside a main program starts that program", files="Velmaris5z.exe:other "
         "*Velmaris5.exe", args=["a b", "c"], line=' "a b" c'),
-    row("a program whose first 4 KiB hold nearly the mark starts", files="*Velmaris5z.exe:nearmark Velmaris5.exe"),
-    row("a candidate of the launcher's size, held without sharing: its refusal, not an older version", only="wine",
+    Row("a program whose first 4 KiB hold nearly the mark starts", files="*Velmaris5z.exe:nearmark Velmaris5.exe"),
+    Row("a candidate of the launcher's size, held without sharing: its refusal, not an older version", only="wine",
         files="Velmaris5z.exe:held Velmaris5.exe", box=ERROR + "Sharing violation."),
-    row("no version.ini is version 0", ini=None, files="*Velmaris0.exe"),
-    row("a VERSION.INI, in any case, is version.ini", ini_name="VERSION.INI", files="*Velmaris5.exe"),
-    row("version.ini replaced by rename: each start the old version or the new", renames=100,
+    Row("no version.ini is version 0", ini=None, files="*Velmaris0.exe"),
+    Row("a VERSION.INI, in any case, is version.ini", ini_name="VERSION.INI", files="*Velmaris5.exe"),
+    Row("version.ini replaced by rename: each start the old version or the new", renames=100,
         files="Velmaris5.exe Velmaris6.exe"),
-    row("a program under a name of no pattern is never started; under its final name it is a candidate", ini=ini(b"1"),
+    Row("a program under a name of no pattern is never started; under its final name it is a candidate", ini=app_vers(b"1"),
         files="Velmaris1.exe Velmaris1.exe.new *Velmaris10.exe Velmaris10.exe.new"),
-    row("a folder named version.ini is version 0", ini="folder", files="*Velmaris0.exe"),
-    row("a version.ini that links to itself is version 0", ini="loop", files="*Velmaris0.exe"),
-    row("a version.ini that keeps growing, one long line, is read as far as it went, in bounded memory",
+    Row("a folder named version.ini is version 0", ini="folder", files="*Velmaris0.exe"),
+    Row("a version.ini that links to itself is version 0", ini="loop", files="*Velmaris0.exe"),
+    Row("a version.ini that keeps growing, one long line, is read as far as it went, in bounded memory",
         only="posix", ini="growing", files="*Velmaris0.exe Velmaris5.exe", max_kib=64 * 1024),
-    row("a version.ini that may not be read, or is locked", locked=True, files="Velmaris0.exe Velmaris5.exe",
+    Row("a version.ini that may not be read, or is locked", locked=True, files="Velmaris0.exe Velmaris5.exe",
         box={"posix": ERROR + "Permission denied", "wine": ERROR + "Sharing violation."},
         trace=["version.ini: {folder}{sep}version.ini: unreadable: ...", "failed: ..."]),
-    row("version.ini at MAX_PATH, 64 KiB and a byte, its last line unended", folder_length=248, launcher="L.exe",
+    Row("version.ini at MAX_PATH, 64 KiB and a byte, its last line unended", folder_length=248, launcher="L.exe",
         ini=b"[Version]\r\n;".ljust((1 << 16) - 13, b"x") + b"\nAppVers=99999", files="Velmaris0.exe",
         box=ERROR + "Overflow"),
-    row("standard error a closed pipe: status 2, and the graphical box", only="posix", stderr_closed=True,
-        display="zenity", ini=ini(b"99999"), files="", box=ERROR + "Overflow"),
-    row("a dialog program that cannot open the display hands the box to the next", only="posix", display="stale",
-        ini=ini(b"99999"), files="", box=ERROR + "Overflow"),
-    row("under any memory limit: a start or a box, never a signal", only="posix", memory_sweep=True,
+    Row("standard error a closed pipe: status 2, and the graphical box", only="posix", stderr_closed=True,
+        display="zenity", ini=app_vers(b"99999"), files="", box=ERROR + "Overflow"),
+    Row("a dialog program that cannot open the display hands the box to the next", only="posix", display="stale",
+        ini=app_vers(b"99999"), files="", box=ERROR + "Overflow"),
+    Row("under any memory limit: a start or a box, never a signal", only="posix", memory_sweep=True,
         files="Velmaris5.exe", args=["x" * 100] * 2000),
-    row("overflow: nothing is searched", ini=ini(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow",
+    Row("overflow: nothing is searched", ini=app_vers(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow",
         trace=['AppVers: "32767.5"', "failed: Overflow"]),
-    row("the start through the shell's consent prompt hands on the text", only="wine", elevated=True,
+    Row("the start through the shell's consent prompt hands on the text", only="wine", elevated=True,
         line=' a "b  c"\t d\\" \u00e9\u65e5 '),
-    row("a candidate that is no program: the box names it", files="Velmaris5.exe:junk",
+    Row("a candidate that is no program: the box names it", files="Velmaris5.exe:junk",
         box={"posix": ERROR + "Exec format error", "wine": ERROR + "Bad EXE format for {path}."}),
-    row("a folder that may not be listed", only="posix", nobody=True, mode=0o333, files="Velmaris5.exe",
+    Row("a folder that may not be listed", only="posix", nobody=True, mode=0o333, files="Velmaris5.exe",
         box=ERROR + "Permission denied"),
 ]
 
@@ -168,30 +200,30 @@ class Platform:
         self.folder, self.decoy = root / "Velmaris \u00dcn\u00ef \u65e5\u672c \U0001F600 [x] $y", root / "elsewhere"
 
     def install(self, row):
-        if (self.folder / row.get("launcher", self.launcher.name)).exists():  # a row that starts it again
-            return self.folder / row.get("launcher", self.launcher.name)
-        if row.get("folder_length"):  # padded to the length that the platform shows
-            self.folder = self.root / ("f" * (row["folder_length"] - len(self.path_text(self.root)) - 1))
+        if (self.folder / (row.launcher or self.launcher.name)).exists():  # a row that starts it again
+            return self.folder / (row.launcher or self.launcher.name)
+        if row.folder_length:  # padded to the length that the platform shows
+            self.folder = self.root / ("f" * (row.folder_length - len(self.path_text(self.root)) - 1))
         for path in (self.folder, self.decoy):
             path.mkdir(parents=True)
-        (self.decoy / "version.ini").write_bytes(ini(b"6"))
+        (self.decoy / "version.ini").write_bytes(app_vers(b"6"))
         for name in ("Velmaris6.exe", "Velmaris5~~~.exe", "Velmaris0~~~.exe"):
             self.make_file(self.decoy / name, "program")
-        version_ini = self.folder / row.get("ini_name", "version.ini")
-        launcher = self.folder / row.get("launcher", self.launcher.name)
-        if row["ini"] == "folder":
+        version_ini = self.folder / row.ini_name
+        launcher = self.folder / (row.launcher or self.launcher.name)
+        if row.ini == "folder":
             version_ini.mkdir()
-        elif row["ini"] == "loop":
+        elif row.ini == "loop":
             version_ini.symlink_to("version.ini")
-        elif row["ini"] is not None:
-            version_ini.write_bytes(b"[Other]\r\n" if row["ini"] == "growing" else row["ini"])
+        elif row.ini is not None:
+            version_ini.write_bytes(b"[Other]\r\n" if row.ini == "growing" else row.ini)
         # Builds other than exact copies may not run: one started by mistake would start the others.
-        builds = [(self.folder / n, k) for _, n, k, _ in row["files"] if k in BUILDS]
-        for path, kind in [(launcher, row.get("launcher_kind", "copy"))] + builds:
+        builds = [(self.folder / n, k) for _, n, k, _ in row.entries if k in BUILDS]
+        for path, kind in [(launcher, row.launcher_kind)] + builds:
             image = (self.other if kind == "other" else self.launcher).read_bytes()
             path.write_bytes({"longer": image + b"\0", "near": kind == "near" and self.near(image)}.get(kind, image))
             path.chmod(0o755 if path == launcher else 0o644)
-        for _, name, kind, target in row["files"]:
+        for _, name, kind, target in row.entries:
             if target:
                 (self.folder / name).symlink_to(target)
             elif kind == "folder":
@@ -203,26 +235,26 @@ class Platform:
         return launcher
 
     def run(self, row):
-        if row.get("memory_sweep"):
+        if row.memory_sweep:
             return self.sweep_memory(row)
-        if row.get("renames"):
+        if row.renames:
             return self.start_under_renames(row)
-        if row.get("fill"):  # the main program's command line, in UTF-16 units
+        if row.fill:  # the main program's command line, in UTF-16 units
             taken = len(('"%s" ' % self.path_text(self.folder / "Velmaris5.exe")).encode("utf-16-le")) // 2
-            row = dict(row, line=" " + "y" * (row["fill"] - taken))
+            row = dataclasses.replace(row, line=" " + "y" * (row.fill - taken))
         (self.root / "trace").touch(), (self.root / "trace").chmod(0o666)  # a start as another user may write it too
         status, boxes, record, faults = self.observe(row)
-        box, lines = (value.get(self.name) if isinstance(value, dict) else value for value in (row["box"], row.get("trace")))
+        box, lines = (value.get(self.name) if isinstance(value, dict) else value for value in (row.box, row.trace))
         box = box and box.replace("{path}", self.path_text(self.folder / "Velmaris5.exe"))
         trace = (self.root / "trace").read_text("utf-8", "surrogateescape").splitlines()
         for line in [] if lines in (None, "folder") else lines:
             line = line.format(folder=self.path_text(self.folder), sep=self.path_text(self.folder / "x")[-2])
             if not any(have == line or line.endswith("...") and have.startswith(line[:-3]) for have in trace):
                 faults.append("the trace has no line %r: %r" % (line, trace))
-        expected = self.expected_record(row) if row["started"] else None
+        expected = self.expected_record(row) if row.started else None
         return faults + [fault for fault, bad in [
             ("still running after %d s" % RUN_LIMIT_S, status is None),
-            ("exit status %r, not %r" % (status, row["status"]), status is not None and status != row["status"]),
+            ("exit status %r, not %r" % (status, row.status), status is not None and status != row.status),
             ("boxes %r, not %r" % (boxes, box), boxes != ([box] if box else [])),
             ("main program got %.300r, not %.300r" % (record, expected), record != expected),
             ("a program of the current folder started", (self.decoy / "record").exists())] if bad]
@@ -233,15 +265,15 @@ class Platform:
         renamer = subprocess.Popen(["sh", "-c", RENAMER], env=dict(os.environ, F=str(self.folder / "version.ini")),
                                    stderr=subprocess.DEVNULL, start_new_session=True)  # quiet until the folder is made
         try:
-            bad = [outcome for outcome in (self.observe(row)[:2] for _ in range(row["renames"])) if outcome != (0, [])]
+            bad = [outcome for outcome in (self.observe(row)[:2] for _ in range(row.renames)) if outcome != (0, [])]
         finally:
             stop(renamer)
-        return ["%d of %d starts went otherwise: %r" % (len(bad), row["renames"], bad[:3])] if bad else []
+        return ["%d of %d starts went otherwise: %r" % (len(bad), row.renames, bad[:3])] if bad else []
 
     def trace_variable(self, row):
         """The environment variable that asks for a trace: a file, or a folder that cannot be one."""
-        trace = self.path_text(self.decoy if row.get("trace") == "folder" else self.root / "trace")
-        return {"VELMARIS_LAUNCH_TRACE": trace} if "trace" in row else {}
+        trace = self.path_text(self.decoy if row.trace == "folder" else self.root / "trace")
+        return {"VELMARIS_LAUNCH_TRACE": trace} if row.trace is not None else {}
 
 
 class Posix(Platform):
@@ -270,23 +302,23 @@ class Posix(Platform):
         return str(path)
 
     def expected_record(self, row):
-        return [os.fsencode(self.folder / row["started"])] + [os.fsencode(a) for a in row["args"]]
+        return [os.fsencode(self.folder / row.started)] + [os.fsencode(a) for a in row.args]
 
     def command(self, row):
         """argv, current folder and environment of the run."""
         launcher, env = self.install(row), {"PATH": "/usr/bin:/bin", **self.trace_variable(row)}
-        if row.get("display"):
+        if row.display:
             (self.root / "bin").mkdir()
-            self.make_file(self.root / "bin" / "zenity", "stale" if row["display"] == "stale" else "dialog")
+            self.make_file(self.root / "bin" / "zenity", "stale" if row.display == "stale" else "dialog")
             self.make_file(self.root / "bin" / "xmessage", "dialog")
             env.update(PATH="%s:/usr/bin:/bin" % (self.root / "bin"), DISPLAY=":0")
-        argv = [launcher] + list(row["args"])
-        if row.get("nobody") or row.get("locked"):  # permissions do not bind root
-            for path in [launcher] + [self.folder / name for _, name, kind, _ in row["files"] if kind == "copy"]:
-                path.chmod(0o111 if row.get("sealed") else 0o755)  # execute-only: no copy can be read
-            row["ini"] is None or (self.folder / "version.ini").chmod(0 if row.get("locked") else 0o644)
+        argv = [launcher] + list(row.args)
+        if row.nobody or row.locked:  # permissions do not bind root
+            for path in [launcher] + [self.folder / name for _, name, kind, _ in row.entries if kind == "copy"]:
+                path.chmod(0o111 if row.sealed else 0o755)  # execute-only: no copy can be read
+            row.ini is None or (self.folder / "version.ini").chmod(0 if row.locked else 0o644)
             self.root.chmod(0o755)
-            self.folder.chmod(row.get("mode", 0o777))
+            self.folder.chmod(row.mode)
             argv[:0] = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
         return argv, self.decoy, env
 
@@ -295,13 +327,13 @@ class Posix(Platform):
         argv, cwd, env = self.command(row)
         version_ini = self.folder / "version.ini"
         # A writer that grows version.ini, sparse, faster than anyone reads it, up to its file-size limit.
-        writer = row["ini"] == "growing" and subprocess.Popen(
+        writer = row.ini == "growing" and subprocess.Popen(
             ["sh", "-c", 'while :; do truncate -s +64M "$0"; done', version_ini], stderr=subprocess.DEVNULL,
             start_new_session=True, preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (GROWTH_LIMIT,) * 2))
         while writer and version_ini.stat().st_size < 64 << 20:  # growing already
             time.sleep(0.001)
         with open(self.errors, "wb") as errors:
-            pipe = os.pipe() if row.get("stderr_closed") else (None, errors.fileno())
+            pipe = os.pipe() if row.stderr_closed else (None, errors.fileno())
             pipe[0] is None or os.close(pipe[0])  # a reader gone
             status, peak_kib, record = run_in_session(argv, cwd, env, pipe[1], self.folder / "record", self.root)
         pipe[0] is None or os.close(pipe[1])
@@ -309,11 +341,11 @@ class Posix(Platform):
         self.folder.chmod(0o755)
         text = self.errors.read_bytes().decode("utf-8", "surrogateescape")
         shown = (self.root / "shown").read_text() if (self.root / "shown").exists() else None
-        if row.get("stderr_closed") and shown:  # the graphical box is all there is to see
+        if row.stderr_closed and shown:  # the graphical box is all there is to see
             text = "Velmaris: %s" % shown.partition("--text=")[2]
         boxes = [text[len("Velmaris: "):-1].replace("\n", "\r\n", 1)] if text else []
-        faults = ["peak memory %d KiB" % peak_kib] if peak_kib > row.get("max_kib", peak_kib) else []
-        if row.get("display") and shown != self.DIALOGS[row["display"]] % row["box"].replace("\r\n", "\n"):
+        faults = ["peak memory %d KiB" % peak_kib] if peak_kib > (row.max_kib or peak_kib) else []
+        if row.display and shown != self.DIALOGS[row.display] % row.box.replace("\r\n", "\n"):
             faults.append("the dialog programs were given %r" % shown)
         return status, boxes, record and record.split(b"\0")[:-1], faults
 
@@ -338,16 +370,22 @@ class Posix(Platform):
         return [] if 2 in outcomes else ["no limit ran out of memory in the launcher's own work"]
 
 
-# Wine's relay trace writes a call's strings as L"...", escaping \ " CR LF
-# TAB, and characters outside printable ASCII as \XXXX (four hex digits).
+# Wine's relay trace: the calls that make_wine_prefix has it trace (its RelayInclude list, made here), and what the
+# verdicts read of them. kernel32's calls may be traced under kernelbase, which holds them on newer Wine.
+RELAYED_USER = ["MessageBoxW", "MessageBeep"]
+RELAYED_KERNEL = ["SetDefaultDllDirectories", "CreateFileW", "FindResourceW", "ActivateActCtx"]
+RELAY_INCLUDE = ";".join(["user32." + call for call in RELAYED_USER] +
+                         [dll + "." + call for call in RELAYED_KERNEL for dll in ("kernel32", "kernelbase")])
+KERNEL = r"(?:KERNEL32|kernelbase)\."
+# A call's strings as L"...", escaping \ " CR LF TAB, and characters outside printable ASCII as \XXXX (hex).
 TRACED = r'L"((?:[^"\\]|\\.)*)"'
 BOX = re.compile(r"Call user32\.MessageBoxW\(\w+,\w+ %s,\w+ %s,(\w+)\)" % (TRACED, TRACED))
 # DLLs from the system folder only (LOAD_LIBRARY_SEARCH_SYSTEM32); the box's Common Controls context; the icon
 # form's group; a candidate opened.
-DLL_SEARCH = re.compile(r"Call (?:KERNEL32|kernelbase)\.SetDefaultDllDirectories\(00000800\)", re.I)
-CONTROLS_ACTIVE = re.compile(r"Ret  (?:KERNEL32|kernelbase)\.ActivateActCtx\(\) retval=0*1 ")
-ICON_FOUND = re.compile(r"Ret  (?:KERNEL32|kernelbase)\.FindResourceW\(\) retval=0*[1-9a-f]")
-CANDIDATE_OPENED = re.compile(r'Call (?:KERNEL32|kernelbase)\.CreateFileW\(\w+ L"[^"]*\\\\(Velmaris-?\d[^"]*)"')
+DLL_SEARCH = re.compile(r"Call %sSetDefaultDllDirectories\(00000800\)" % KERNEL, re.I)
+CONTROLS_ACTIVE = re.compile(r"Ret  %sActivateActCtx\(\) retval=0*1 " % KERNEL)
+ICON_FOUND = re.compile(r"Ret  %sFindResourceW\(\) retval=0*[1-9a-f]" % KERNEL)
+CANDIDATE_OPENED = re.compile(r'Call %sCreateFileW\(\w+ L"[^"]*\\\\(Velmaris-?\d[^"]*)"' % KERNEL)
 
 
 def untrace(text):
@@ -381,19 +419,19 @@ class Wine(Platform):
         return "Z:" + str(path).replace("/", "\\")
 
     def expected_record(self, row):
-        program, passed = self.path_text(self.folder / row["started"]), row["line"].lstrip(" \t")
+        program, passed = self.path_text(self.folder / row.started), row.line.lstrip(" \t")
         return [program, '"%s"%s' % (program, passed and " " + passed)]
 
     def observe(self, row):
         launcher, request = self.path_text(self.install(row)), self.root / "request"
-        held = [name for _, name, kind, _ in row["files"] if kind == "held"] + ["version.ini"] * bool(row.get("locked"))
-        strings = [launcher, '"%s"%s' % ("x" if row.get("fill") else launcher, row["line"]), self.path_text(self.decoy),
+        held = [name for _, name, kind, _ in row.entries if kind == "held"] + ["version.ini"] * bool(row.locked)
+        strings = [launcher, '"%s"%s' % ("x" if row.fill else launcher, row.line), self.path_text(self.decoy),
                    self.path_text(self.folder / held[0]) if held else "", ""]
         request.write_bytes("\0".join(strings).encode("utf-16-le", "surrogatepass"))
         argv = [os.environ["WINELOADER"], self.helpers / "spawn_exact.exe", self.path_text(request)]
-        if row.get("elevated"):  # the "runas" start alone: Wine never asks for elevation
+        if row.elevated:  # the "runas" start alone: Wine never asks for elevation
             argv[1:] = [self.helpers / "start_elevated.exe", self.path_text(self.folder / "Velmaris5.exe"),
-                        row["line"].lstrip(" \t")]
+                        row.line.lstrip(" \t")]
         with open(self.errors, "wb") as errors:
             status, _, record = run_in_session(argv, self.decoy, dict(os.environ, WINEDEBUG="-all,+relay", LC_ALL="C.UTF-8",
                                                                             **self.trace_variable(row)),
@@ -405,12 +443,12 @@ class Wine(Platform):
             boxes.append("(a box that is no warning titled Velmaris, or one without a beep or Common Controls 6)")
         # Only the name that would be started is opened, once, when no build of the launcher is passed over.
         opened = [untrace(name) for name in CANDIDATE_OPENED.findall(trace)]
-        ordinary = not row.get("elevated") and all(kind not in BUILDS + ("link", "held") and not target
-                                                   for _, _, kind, target in row["files"])
+        ordinary = not row.elevated and all(kind not in BUILDS + ("link", "held") and not target
+                                                   for _, _, kind, target in row.entries)
         faults = [fault for fault, bad in [
-            ("the launcher did not restrict DLLs to the system folder", not row.get("elevated") and not DLL_SEARCH.search(trace)),
-            ("the start opened %r" % opened, ordinary and (len(opened) > 1 or row["started"] and opened != [row["started"]])),
-            ("the icon form found no icon group 1", status in (0, 1) and not row.get("elevated") and not ICON_FOUND.search(trace)),
+            ("the launcher did not restrict DLLs to the system folder", not row.elevated and not DLL_SEARCH.search(trace)),
+            ("the start opened %r" % opened, ordinary and (len(opened) > 1 or row.started and opened != [row.started])),
+            ("the icon form found no icon group 1", status in (0, 1) and not row.elevated and not ICON_FOUND.search(trace)),
         ] if bad]
         return status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1), faults
 
@@ -449,7 +487,7 @@ def generated_case(rng, index, made):
     names = {"Velmaris%d%s.exe" % (rng.choice(CHOICES["number"]), rng.choice(CHOICES["tail"])) for _ in range(5)}
     names |= {"Velmaris%d%s.exe" % (number, pick["tail"])}
     names |= {min(names).upper()} if pick["case variant"] else set()
-    return row("case %d (%s, %s)" % (index, encoding, end_name), ini=ENCODINGS[encoding](text.replace("{e}", end)),
+    return Row("case %d (%s, %s)" % (index, encoding, end_name), ini=ENCODINGS[encoding](text.replace("{e}", end)),
                files=" ".join(sorted(names)), args=["a", "b c"], line=' a "b c"')
 
 
@@ -471,7 +509,7 @@ def differential(posix_launcher, windows_launcher, helpers, seed, count):
         faults = posix_faults + wine_faults + ([] if posix == wine else ["POSIX %r, Wine %r" % (posix, wine)])
         failed += bool(faults)
         faults and print("FAIL: %s: %s\n  version.ini %r\n  files %s" % (
-            case["name"], "; ".join(faults), case["ini"], [f[1] for f in case["files"]]), flush=True)
+            case.name, "; ".join(faults), case.ini, [f[1] for f in case.entries]), flush=True)
     missed = sorted({(what, i) for what in CHOICES for i in range(len(CHOICES[what]))} - made)
     if missed and count >= DIFFERENTIAL_COUNT:
         failed += 1
@@ -497,27 +535,31 @@ def main():
                         help="the launcher carries ASan, whose own reservations no memory limit leaves room for")
     parser.add_argument("--other-build", default="", help="another build of the POSIX launcher, which the rows that "
                         "need one are skipped without; under Wine the other of the two Windows builds serves")
-    parser.add_argument("kind", choices=["posix", "wine", "differential"])
-    parser.add_argument("builds", nargs="+")
+    parser.add_argument("kind", choices=["posix", "wine", "differential", "relay-include"])
+    parser.add_argument("builds", nargs="*")
     options = parser.parse_args()
+    if options.kind == "relay-include":  # for make_wine_prefix
+        return print(RELAY_INCLUDE)
+    if len(options.builds) < {"posix": 1, "wine": 3, "differential": 4}[options.kind]:
+        parser.error("too few builds for %s" % options.kind)
     if options.kind == "differential":
         posix_launcher, product, x86_64, helpers = options.builds
         return differential(posix_launcher, windows_launcher(product, x86_64), helpers, options.seed, options.count)
     launcher = options.builds[0] if options.kind == "posix" else windows_launcher(*options.builds[:2])
     # Under Wine, the other of the product and the x86-64 build.
     other = options.other_build if options.kind == "posix" else options.builds[launcher == options.builds[0]]
-    rows, failed = [r for r in ROWS if r.get("only", options.kind) == options.kind and options.k in r["name"]], 0
-    needs_other = [r for r in rows if "other" in [kind for _, _, kind, _ in r["files"]] and not Path(other).is_file()]
-    for r, why in [(r, "the launcher is sanitized") for r in rows if options.sanitized and "memory_sweep" in r] + \
+    rows, failed = [r for r in ROWS if (r.only or options.kind) == options.kind and options.k in r.name], 0
+    needs_other = [r for r in rows if "other" in [kind for _, _, kind, _ in r.entries] and not Path(other).is_file()]
+    for r, why in [(r, "the launcher is sanitized") for r in rows if options.sanitized and r.memory_sweep] + \
             [(r, "no other build at %r" % other) for r in needs_other]:
-        print("skipped: %s: %s" % (r["name"], why))
+        print("skipped: %s: %s" % (r.name, why))
         rows.remove(r)
     for r in rows:
         with tempfile.TemporaryDirectory(prefix="velmaris-") as root:
             platform = Posix(launcher, Path(root), other) if options.kind == "posix" else \
                 Wine(launcher, options.builds[2], Path(root), other)
             faults = platform.run(r)
-        print(("FAIL: %s: %s" % (r["name"], "; ".join(faults))) if faults else "ok: " + r["name"], flush=True)
+        print(("FAIL: %s: %s" % (r.name, "; ".join(faults))) if faults else "ok: " + r.name, flush=True)
         failed += bool(faults)
     print("%d passed, %d failed" % (len(rows) - failed, failed))
     return 1 if failed else 0
