@@ -37,9 +37,11 @@ void Main() {
     const std::string name = FindMainProgram(launcher_folder, version);
     if (!name.empty()) {
       StartMainProgram(launcher_folder, name, arguments);
+      trace::End();
       status = kStarted;
     } else {
       trace::Line({"not found"});
+      trace::End();
       platform::Beep();
       platform::ShowMessageBox(kNotFoundPrompt, kWarningBox, kTitle);
       status = kNotFound;
@@ -49,6 +51,7 @@ void Main() {
     // Failures are reported once and never retried; out of memory lands
     // here too, with the runtime's description.
     trace::Line({"failed: ", failure.what()});
+    trace::End();
     platform::Beep();
     ShowFailure(failure.what());
     platform::EndProcess(kFailed);

@@ -2,6 +2,7 @@
 // the executable, which only Linux's /proc/self/exe gives.
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -43,13 +44,41 @@ constexpr char kSelf[] = "/proc/self/exe";
 
 [[noreturn]] void ThrowSystemError(int error) { throw Failure(std::strerror(error)); }
 
-void WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = write(fd, text.data(), text.size());
-    if (n <= 0) return;
-    text.remove_prefix(static_cast<std::size_t>(n));
+// How much of `text` was written: all of it but for an error.
+std::size_t WriteAll(int fd, std::string_view text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
   }
+  return done;
 }
+
+// A signal's disposition while the launcher's own writes and waits need it,
+// then the inherited one again, which a started program inherits in turn.
+class ScopedDisposition {
+ public:
+  ScopedDisposition(int signal, void (*handler)(int)) : signal_(signal) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigaction(signal, &action, &previous_);
+  }
+  ~ScopedDisposition() { sigaction(signal_, &previous_, nullptr); }
+  ScopedDisposition(const ScopedDisposition&) = delete;
+  ScopedDisposition& operator=(const ScopedDisposition&) = delete;
+
+ private:
+  int signal_;
+  struct sigaction previous_ {};
+};
+
+// What may end a write by a signal, and must not end the launcher: a pipe
+// whose reader has gone (the terminal or session that started it has
+// closed), a file at the size limit that the launcher inherited.
+struct WriteSignalsIgnored {
+  ScopedDisposition pipe{SIGPIPE, SIG_IGN}, size{SIGXFSZ, SIG_IGN};
+};
 
 // Reads `size` bytes, or fewer at the end of the file: how many it read, or
 // -1 with errno.
@@ -77,6 +106,11 @@ void PutWithLineFeeds(std::string_view prompt, Put put) {
 // The box's line on standard error, "title: prompt". Put together on the
 // stack: the failure being reported may be that memory ran out.
 void WriteBoxLine(std::string_view title, std::string_view prompt) {
+  const WriteSignalsIgnored ignored;
+  // A full pipe, or a terminal held by Ctrl-S, would keep the box and the
+  // exit status waiting for someone to read: then the line is left out.
+  pollfd error_out{STDERR_FILENO, POLLOUT, 0};
+  if (poll(&error_out, 1, 0) != 1 || (error_out.revents & POLLOUT) == 0) return;
   char line[4096];
   std::size_t length = 0;
   const auto put = [&](char c) {
@@ -88,15 +122,7 @@ void WriteBoxLine(std::string_view title, std::string_view prompt) {
   put(' ');
   PutWithLineFeeds(prompt, put);
   put('\n');
-  // Standard error may be a pipe whose reader has gone (the terminal or
-  // session that started the launcher has closed): SIGPIPE must not end the
-  // launcher before its box and its exit status. Only the box's own path
-  // changes the disposition, so a started program inherits the launcher's.
-  struct sigaction ignore {}, previous {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGPIPE, &ignore, &previous);
   WriteAll(STDERR_FILENO, std::string_view(line, length));
-  sigaction(SIGPIPE, &previous, nullptr);
 }
 
 // The environment of the dialog programs: zenity's own ZENITY_* settings
@@ -128,6 +154,9 @@ void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
       {"xmessage", "-title", title_text.c_str(), "-center", "-buttons", "OK:0", text.c_str(), nullptr},
   };
   const std::vector<char*> env = DialogEnvironment();
+  // An inherited SIGCHLD ignored would reap each dialog program unseen, and
+  // the next would show the box again.
+  const ScopedDisposition reaped(SIGCHLD, SIG_DFL);
   for (const auto& argv : commands) {
     pid_t pid;
     int status;
@@ -271,8 +300,15 @@ void platform::AppendToFile(const std::string& path, std::string_view text) noex
   // O_APPEND puts each write at the end whoever else writes.
   const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) return;
+  const WriteSignalsIgnored ignored;
   struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) WriteAll(fd, text);
+  // A write cut short (a full disk, the size limit) is taken back, so that
+  // the next start's lines do not run on from a part of one.
+  const std::size_t written = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? WriteAll(fd, text) : text.size();
+  if (written > 0 && written < text.size()) {
+    const off_t end = lseek(fd, 0, SEEK_CUR);
+    if (end >= 0 && lseek(fd, 0, SEEK_END) == end) ftruncate(fd, end - static_cast<off_t>(written));
+  }
   close(fd);
 }
 

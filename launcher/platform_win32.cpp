@@ -294,8 +294,8 @@ std::string platform::EnvironmentValue(const char* name) {
 }
 
 void platform::AppendToFile(const std::string& path, std::string_view text) noexcept {
-  // Appends whole writes at the end whoever else writes: traces of two
-  // starts at once interleave by lines, not bytes.
+  // Appends each write whole at the end whoever else writes: traces of two
+  // starts at once follow each other.
   try {
     const HANDLE file =
         CreateFileW(LongPath(Wide(path)).c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS, 0, nullptr);

@@ -31,7 +31,9 @@ void __throw_out_of_range_fmt(const char* format, ...) {
       text += va_arg(values, const char*);
       ++p;
     } else if (p[0] == '%' && p[1] == 'z' && p[2] == 'u') {
-      text += std::to_string(va_arg(values, std::size_t));
+      char digits[24], *end = digits + sizeof digits, *first = end;
+      for (std::size_t n = va_arg(values, std::size_t); first == end || n != 0; n /= 10) *--first = char('0' + n % 10);
+      text.append(first, end);
       p += 2;
     } else {
       text += *p;

@@ -96,3 +96,17 @@ void ToUtf16Into(char16_t* out, std::size_t capacity, std::string_view text) {
   }
   out[length] = u'\0';
 }
+
+void AppendForLine(std::string& out, std::string_view text) {
+  constexpr auto hex = [](int digit) { return static_cast<char>(digit < 10 ? '0' + digit : 'a' + digit - 10); };
+  for (std::size_t i = 0; i < text.size();) {
+    const Decoded c = DecodeUtf8(text, i);
+    const bool plain = c.code_point >= 0x20 && c.code_point != 0x7F && !IsHighSurrogate(c.code_point) &&
+                       !IsLowSurrogate(c.code_point) && !(c.code_point == kReplacementCharacter && c.length == 1);
+    for (const std::size_t end = i + c.length; i < end; ++i) {
+      const auto byte = static_cast<unsigned char>(text[i]);
+      if (plain) out += text[i];
+      else out += {'\\', 'x', hex(byte >> 4), hex(byte & 15)};
+    }
+  }
+}

@@ -40,3 +40,8 @@ std::u16string ToUtf16(std::string_view text);
 // `capacity` units (which must be at least 1), never half a pair: for what
 // must be shown when memory is what failed.
 void ToUtf16Into(char16_t* out, std::size_t capacity, std::string_view text);
+
+// Appends `text` fit for one line of a log that is UTF-8: each byte of a
+// control character, of a surrogate, and each byte that forms no character,
+// as \xNN.
+void AppendForLine(std::string& out, std::string_view text);

@@ -20,4 +20,9 @@ bool On();
 // One line, the parts joined, when the trace is on. Never throws.
 void Line(std::initializer_list<std::string_view> parts) noexcept;
 
+// Appends the start's lines to the file, before its box or once it has
+// started the program: then, and not while the folder is searched, the file
+// is made, so a trace named like a candidate or version.ini cannot become one.
+void End() noexcept;
+
 }  // namespace trace

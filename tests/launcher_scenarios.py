@@ -43,6 +43,7 @@ class Row:
     # Lines the trace holds ("{folder}", "{sep}" its separator, a line's start before "..."), or "folder" for a trace
     # it cannot write; None: no trace asked for.
     trace: object = None
+    trace_name: str = ""  # the trace file's name in the installation folder; "": outside it
     launcher: str = ""  # the launcher's name in the folder; "": its build's own
     launcher_kind: str = "copy"  # the launcher itself: "copy" or "near", as for files
     folder_length: int = 0  # the folder's path, as the platform spells it, padded to this many characters
@@ -80,8 +81,11 @@ ROWS = [
     Row("the trace counts the near misses past 20 (the launcher is one)", files=" ".join(["*Velmaris5.exe"] + ["Velmaris%d.exe" % v for v in
         range(6, 30)]), trace=["near misses not shown: 5", "started: {folder}{sep}Velmaris5.exe"]),
     Row("quotes, blanks and backslashes are not re-split", only="wine", line=' \t "a  b"\t"" c\\"d \\\\"e f"  '),
-    Row("any bytes in a word", only="posix", args=["", 'a"b', "'x'", " lead", "trail ", "tab\there",
-                                                  "back\\slash\\", "*", "$HOME", "new\nline", "\udcff invalid"]),
+    Row("any bytes in a word, and in the trace each on a line of its own", only="posix", args=[
+        "", 'a"b', "'x'", " lead", "trail ", "tab\there", "back\\slash\\", "*", "$HOME", "new\nline", "\udcff invalid"],
+        trace=["argument: tab\\x09here", "argument: new\\x0aline", "argument: \\xff invalid"]),
+    Row("a trace named as a greater candidate is made only once the search is over", trace_name="Velmaris5z.exe",
+        trace=["candidate: Velmaris5.exe", "started: {folder}{sep}Velmaris5.exe"]),
     Row("characters beyond ASCII arrive exactly, whatever the trace file", line=" \u00e9t\u00e9 \u65e5\u672c",
         args=["\u00e9t\u00e9", "\u65e5\u672c"], trace="folder"),
     Row("thousands of words and a long one", only="posix", args=["arg %d" % i for i in range(5000)] + ["x" * 100000]),
@@ -246,7 +250,7 @@ class Platform:
         status, boxes, record, faults = self.observe(row)
         box, lines = (value.get(self.name) if isinstance(value, dict) else value for value in (row.box, row.trace))
         box = box and box.replace("{path}", self.path_text(self.folder / "Velmaris5.exe"))
-        trace = (self.root / "trace").read_text("utf-8", "surrogateescape").splitlines()
+        trace = self.trace_file(row).read_text("utf-8").splitlines() if lines not in (None, "folder") else []
         for line in [] if lines in (None, "folder") else lines:
             line = line.format(folder=self.path_text(self.folder), sep=self.path_text(self.folder / "x")[-2])
             if not any(have == line or line.endswith("...") and have.startswith(line[:-3]) for have in trace):
@@ -270,9 +274,12 @@ class Platform:
             stop(renamer)
         return ["%d of %d starts went otherwise: %r" % (len(bad), row.renames, bad[:3])] if bad else []
 
+    def trace_file(self, row):
+        return self.folder / row.trace_name if row.trace_name else self.root / "trace"
+
     def trace_variable(self, row):
         """The environment variable that asks for a trace: a file, or a folder that cannot be one."""
-        trace = self.path_text(self.decoy if row.trace == "folder" else self.root / "trace")
+        trace = self.path_text(self.decoy if row.trace == "folder" else self.trace_file(row))
         return {"VELMARIS_LAUNCH_TRACE": trace} if row.trace is not None else {}
 
 

@@ -29,4 +29,18 @@ TEST(ToUtf16Into, CutsToFitWithItsTerminatorAndNeverHalfAPair) {
   }
 }
 
+TEST(AppendForLine, KeepsCharactersAndSpellsOutTheRestByteForByte) {
+  const std::pair<std::string, std::string> cases[] = {  // text, its line
+      {"a \u00e9 \u65e5 \U0001F600 ~ \uFFFD \\x", "a \u00e9 \u65e5 \U0001F600 ~ \uFFFD \\x"},
+      {"a\nstarted: b\r\t\x1B[2J\x7F", "a\\x0astarted: b\\x0d\\x09\\x1b[2J\\x7f"},
+      {"\xFF.exe\xC3", "\\xff.exe\\xc3"}, {"\xED\xA0\x80\xED\xBF\xBF", "\\xed\\xa0\\x80\\xed\\xbf\\xbf"},
+      {"\x1F \x20"s + '\0' + "~", "\\x1f  \\x00~"},  // the edges of the controls
+  };
+  for (const auto& [text, line] : cases) {
+    std::string out = "> ";
+    AppendForLine(out, text);
+    EXPECT_EQ(out, "> " + line) << text;
+  }
+}
+
 }  // namespace
