@@ -450,7 +450,7 @@ class Wine(Platform):
             boxes.append("(a box that is no warning titled Velmaris, or one without a beep or Common Controls 6)")
         # Only the name that would be started is opened, once, when no build of the launcher is passed over.
         opened = [untrace(name) for name in CANDIDATE_OPENED.findall(trace)]
-        ordinary = not row.elevated and all(kind not in BUILDS + ("link", "held") and not target
+        ordinary = not row.elevated and not row.trace_name and all(kind not in BUILDS + ("link", "held") and not target
                                                    for _, _, kind, target in row.entries)
         faults = [fault for fault, bad in [
             ("the launcher did not restrict DLLs to the system folder", not row.elevated and not DLL_SEARCH.search(trace)),
