@@ -40,8 +40,8 @@ class Row:
     args: list = ()  # POSIX: the launcher's arguments, each passed on as it is
     line: str = ""  # Wine: the launcher's command line after its own path, passed on after the program's quoted path
     only: str = ""  # "posix" or "wine": the one platform that has what the row needs
-    # Lines the trace holds ("{folder}", "{sep}" its separator, a line's start before "..."), or "folder" for a trace
-    # it cannot write; None: no trace asked for.
+    # Lines the trace holds ("{folder}", "{sep}" its separator, a line's start before "...", "!" a line it must not
+    # hold), or "folder" for a trace it cannot write; None: no trace asked for.
     trace: object = None
     trace_name: str = ""  # the trace file's name in the installation folder; "": outside it
     launcher: str = ""  # the launcher's name in the folder; "": its build's own
@@ -69,8 +69,8 @@ class Row:
         self.status = 0 if self.started else 1 if self.box == NOT_FOUND else 2
 
 
-# What a trace says of a start that passes over entries of each kind.
-NEAR = ["launcher folder: {folder}", "version.ini: {folder}{sep}version.ini: read", 'AppVers: "5"', "version: 5",
+# What a trace says of a start that passes over entries of each kind; no match and no version.ini is a near miss.
+NEAR = ["!near miss: Velmaris5.exe", "!near miss: version.ini", "launcher folder: {folder}", "version.ini: {folder}{sep}version.ini: read", 'AppVers: "5"', "version: 5",
         "pattern: Velmaris5????.exe", "near miss: Velmaris5-beta.exe", "near miss: Velmaris6.exe",
         "near miss: version.ini.txt", "candidate: Velmaris5.exe", "started: {folder}{sep}Velmaris5.exe"]
 
@@ -139,6 +139,8 @@ ROWS = [
         ini=app_vers(b"99999"), files="", box=ERROR + "Overflow"),
     Row("under any memory limit: a start or a box, never a signal", only="posix", memory_sweep=True,
         files="Velmaris5.exe", args=["x" * 100] * 2000),
+    Row("a value is read as far as 99 characters", ini=app_vers(b"1" + b" " * 98 + b"0"),
+        files="*Velmaris1.exe Velmaris10abcd.exe"),
     Row("overflow: nothing is searched", ini=app_vers(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow",
         trace=['AppVers: "32767.5"', "failed: Overflow"]),
     Row("the start through the shell's consent prompt hands on the text", only="wine", elevated=True,
@@ -253,8 +255,10 @@ class Platform:
         trace = self.trace_file(row).read_text("utf-8").splitlines() if lines not in (None, "folder") else []
         for line in [] if lines in (None, "folder") else lines:
             line = line.format(folder=self.path_text(self.folder), sep=self.path_text(self.folder / "x")[-2])
-            if not any(have == line or line.endswith("...") and have.startswith(line[:-3]) for have in trace):
-                faults.append("the trace has no line %r: %r" % (line, trace))
+            absent = line.startswith("!")  # a line it must not hold
+            if absent == any(have == line.lstrip("!") or line.endswith("...") and have.startswith(line[:-3])
+                             for have in trace):
+                faults.append("the trace %s line %r: %r" % ("has a" if absent else "has no", line.lstrip("!"), trace))
         expected = self.expected_record(row) if row.started else None
         return faults + [fault for fault, bad in [
             ("still running after %d s" % RUN_LIMIT_S, status is None),
