@@ -24,9 +24,12 @@ std::string_view Why(platform::EntryKind kind) {
 }
 
 std::string_view Why(PassOver why) {
-  if (why == PassOver::kRunningFile) return ": the launcher itself";
-  if (why == PassOver::kMarked) return ": carries the launcher's mark";
-  if (why == PassOver::kMayBeCopy) return ": cannot be read, and has the launcher's size";
+  switch (why) {
+    case PassOver::kNo: return "";
+    case PassOver::kRunningFile: return ": the launcher itself";
+    case PassOver::kMarked: return ": carries the launcher's mark";
+    case PassOver::kMayBeCopy: return ": cannot be read, and has the launcher's size";
+  }
   return "";
 }
 

@@ -302,12 +302,13 @@ void platform::AppendToFile(const std::string& path, std::string_view text) noex
   if (fd < 0) return;
   const WriteSignalsIgnored ignored;
   struct stat st;
-  // A write cut short (a full disk, the size limit) is taken back, so that
-  // the next start's lines do not run on from a part of one.
-  const std::size_t written = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? WriteAll(fd, text) : text.size();
-  if (written > 0 && written < text.size()) {
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    // A write cut short (a full disk, the size limit) is taken back, so
+    // that the next start's lines do not run on from a part of one.
+    const std::size_t written = WriteAll(fd, text);
     const off_t end = lseek(fd, 0, SEEK_CUR);
-    if (end >= 0 && lseek(fd, 0, SEEK_END) == end) ftruncate(fd, end - static_cast<off_t>(written));
+    if (written > 0 && written < text.size() && end >= 0 && lseek(fd, 0, SEEK_END) == end)
+      ftruncate(fd, end - static_cast<off_t>(written));
   }
   close(fd);
 }

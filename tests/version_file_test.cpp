@@ -20,15 +20,12 @@ TEST(ReadNumber, ReadsTheLongestLeadingNumber) {
       {"&H", 0},         {"&X1", 0},        {"-&H5", 0},       {"12e1", 120},     {"1e12", 1e12},    {"1.5d1", 15},
       {"0000000000012", 12}, {"&H8000", -32768}, {"&H10000", 65536}, {"&HFFFFFFFF", -1}, {"&H0000000000FFFF", -1},
       {"&H1@", 1},       {std::string(10000, '0') + "7", 7}, {"0." + std::string(10000, '0') + "1", 0},
-  };
-  // strtod's other spellings are read as Windows reads them, never by strtod,
-  // which on Windows would abort.
-  const std::pair<std::string, double> spellings[] = {
-      {"0x10", 0}, {"0X1P4", 0}, {"-0x1.8p1", 0}, {" 0 x 1 p 2", 0}, {"1.0x8", 1}, {"1e0x5", 1}, {"&H0x1", 0},
-      {"nan", 0},  {"-NAN(1)", 0}, {"inf", 0},    {"+Infinity", 0},  {"1dnan", 1}, {".5e+inf", 0.5},
+      // strtod's other spellings, read as Windows reads them, never by strtod, which on Windows would abort.
+      {"0x10", 0},       {"0X1P4", 0},      {"-0x1.8p1", 0},   {" 0 x 1 p 2", 0}, {"1.0x8", 1},       {"1e0x5", 1},
+      {"&H0x1", 0},      {"nan", 0},        {"-NAN(1)", 0},    {"inf", 0},        {"+Infinity", 0},  {"1dnan", 1},
+      {".5e+inf", 0.5},
   };
   for (const auto& [text, number] : cases) EXPECT_EQ(ReadNumber(text), number) << "text: " << text;
-  for (const auto& [text, number] : spellings) EXPECT_EQ(ReadNumber(text), number) << "text: " << text;
   for (const char* text : {"1e400", "-1D309", "&H100000000", "&O40000000000", "1e99999999999"})
     EXPECT_THROW(ReadNumber(text), Failure) << text;
   EXPECT_THROW(ReadNumber(std::string(400, '9')), Failure);
@@ -49,12 +46,13 @@ TEST(ToVersionNumber, RoundsHalfToEvenWithinSixteenBits) {
 // The library's failures carry its own text on every build, filled in, though
 // on Windows the launcher replaces the code that makes it.
 TEST(RuntimeFailure, SaysWhatTheLibrarySays) {
+  std::string text = "no failure";
   try {
     (void)std::string("abc").substr(5);
-    ADD_FAILURE() << "no failure";
   } catch (const std::exception& failure) {
-    EXPECT_STREQ(failure.what(), "basic_string::substr: __pos (which is 5) > this->size() (which is 3)");
+    text = failure.what();
   }
+  EXPECT_EQ(text, "basic_string::substr: __pos (which is 5) > this->size() (which is 3)");
 }
 
 }  // namespace
