@@ -55,9 +55,10 @@ class Row:
     sealed: bool = False  # with nobody: the launcher and its copies execute-only, so none can be read
     locked: bool = False  # version.ini unreadable (POSIX) or held without sharing (Wine)
     mode: int = 0o777  # with nobody: the folder's permissions
-    stderr_closed: bool = False  # POSIX: standard error a pipe whose reader has gone
+    stderr: str = ""  # POSIX: standard error a pipe whose reader has "gone", or one "full" that nobody reads
     display: str = ""  # POSIX: a graphical session where zenity "zenity" shows the box, or "stale" cannot
     elevated: bool = False  # Wine: the start through the consent prompt alone
+    inherit: str = ""  # POSIX: "SIGCHLD ignored", or a file-size limit of "200 bytes", from the launcher's caller
 
     def __post_init__(self):  # files as (star, name, kind, target); the name that must start, or ""; the exit status
         self.entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups()
@@ -71,6 +72,9 @@ NEAR = ["launcher folder: {folder}", "version.ini: {folder}{sep}version.ini: rea
         "pattern: Velmaris5????.exe", "near miss: Velmaris5-beta.exe", "near miss: Velmaris6.exe",
         "near miss: version.ini.txt", "!near miss: Velmaris5.exe", "!near miss: version.ini",
         "candidate: Velmaris5.exe", "started: {folder}{sep}Velmaris5.exe"]
+
+# A failure whose box zenity shows, and closes as a user who presses Esc.
+DIALOG_BOX = dict(only="posix", display="zenity", ini=app_vers(b"99999"), files="", box=ERROR + "Overflow")
 
 ROWS = [
     Row("the trace names near misses and what was started", args=["a", "b c"], line=' a "b c"',
@@ -130,10 +134,12 @@ ROWS = [
     Row("version.ini at MAX_PATH, 64 KiB and a byte, its last line unended", folder_length=248, launcher="L.exe",
         ini=b"[Version]\r\n;".ljust((1 << 16) - 13, b"x") + b"\nAppVers=99999", files="Velmaris0.exe",
         box=ERROR + "Overflow"),
-    Row("standard error a closed pipe: status 2, and the graphical box", only="posix", stderr_closed=True,
-        display="zenity", ini=app_vers(b"99999"), files="", box=ERROR + "Overflow"),
-    Row("a dialog program that cannot open the display hands the box to the next", only="posix", display="stale",
-        ini=app_vers(b"99999"), files="", box=ERROR + "Overflow"),
+    Row("standard error a closed pipe: status 2, and the graphical box", stderr="gone", **DIALOG_BOX),
+    Row("standard error a full pipe that nobody reads: the graphical box, not a wait", stderr="full", **DIALOG_BOX),
+    Row("a dialog program that cannot open the display hands the box to the next", **dict(DIALOG_BOX, display="stale")),
+    Row("an inherited SIGCHLD ignored: still one box", inherit="SIGCHLD ignored", **DIALOG_BOX),
+    Row("a trace past the file-size limit: the start goes on, and the part written is taken back", only="posix",
+        inherit="200 bytes", trace=["!launcher folder: {folder}"]),
     Row("under any memory limit: a start or a box, never a signal", only="posix", memory_sweep=True,
         files="Velmaris5.exe", args=["x" * 100] * 2000),
     Row("a value is read as far as 99 characters", ini=app_vers(b"1" + b" " * 98 + b"0"),
@@ -341,15 +347,26 @@ class Posix(Platform):
         while writer and version_ini.stat().st_size < 64 << 20:  # growing already
             time.sleep(0.001)
         with open(self.errors, "wb") as errors:
-            pipe = os.pipe() if row.stderr_closed else (None, errors.fileno())
-            pipe[0] is None or os.close(pipe[0])  # a reader gone
-            status, peak_kib, record = run_in_session(argv, cwd, env, pipe[1], self.folder / "record", self.root)
-        pipe[0] is None or os.close(pipe[1])
+            pipe = os.pipe() if row.stderr else (None, errors.fileno())
+            if row.stderr == "full":
+                os.set_blocking(pipe[1], False)
+                with contextlib.suppress(BlockingIOError):
+                    while True:
+                        os.write(pipe[1], b"x" * 4096)
+                os.set_blocking(pipe[1], True)
+            elif row.stderr:
+                os.close(pipe[0])
+            inherit = {"SIGCHLD ignored": lambda: signal.signal(signal.SIGCHLD, signal.SIG_IGN),
+                       "200 bytes": lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (200, 200))}.get(row.inherit)
+            status, peak_kib, record = run_in_session(argv, cwd, env, pipe[1], self.folder / "record", self.root,
+                                                      preexec_fn=inherit)
+        for fd in pipe[row.stderr != "full":] if row.stderr else ():
+            os.close(fd)
         writer and stop(writer)
         self.folder.chmod(0o755)
         text = self.errors.read_bytes().decode("utf-8", "surrogateescape")
         shown = (self.root / "shown").read_text() if (self.root / "shown").exists() else None
-        if row.stderr_closed and shown:  # the graphical box is all there is to see
+        if row.stderr and shown:  # the graphical box is all there is to see
             text = "Velmaris: %s" % shown.partition("--text=")[2]
         boxes = [text[len("Velmaris: "):-1].replace("\n", "\r\n", 1)] if text else []
         faults = ["peak memory %d KiB" % peak_kib] if peak_kib > (row.max_kib or peak_kib) else []
@@ -539,8 +556,6 @@ def main():
     parser.add_argument("-k", default="", help="run only the rows whose name holds this text")
     parser.add_argument("--seed", type=int, default=1, help="the differential run's seed")
     parser.add_argument("--count", type=int, default=DIFFERENTIAL_COUNT, help="the differential run's cases")
-    parser.add_argument("--sanitized", action="store_true",
-                        help="the launcher carries ASan, whose own reservations no memory limit leaves room for")
     parser.add_argument("--other-build", default="", help="another build of the POSIX launcher, which the rows that "
                         "need one are skipped without; under Wine the other of the two Windows builds serves")
     parser.add_argument("kind", choices=["posix", "wine", "differential", "relay-include"])
@@ -558,7 +573,9 @@ def main():
     other = options.other_build if options.kind == "posix" else options.builds[launcher == options.builds[0]]
     rows, failed = [r for r in ROWS if (r.only or options.kind) == options.kind and options.k in r.name], 0
     needs_other = [r for r in rows if "other" in [kind for _, _, kind, _ in r.entries] and not Path(other).is_file()]
-    for r, why in [(r, "the launcher is sanitized") for r in rows if options.sanitized and r.memory_sweep] + \
+    # ASan's own reservations leave no memory limit room for the launcher.
+    sanitized = options.kind == "posix" and b"__asan_init" in Path(launcher).read_bytes()
+    for r, why in [(r, "the launcher carries ASan") for r in rows if sanitized and r.memory_sweep] + \
             [(r, "no other build at %r" % other) for r in needs_other]:
         print("skipped: %s: %s" % (r.name, why))
         rows.remove(r)
