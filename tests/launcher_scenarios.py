@@ -141,6 +141,7 @@ ROWS = [
     Row("an inherited SIGCHLD ignored: still one box", inherit="SIGCHLD ignored", **DIALOG_BOX),
     Row("a trace past the file-size limit: the start goes on, and the part written is taken back", only="posix",
         inherit="200 bytes", trace=["!launcher folder: {folder}"]),
+    Row("a launcher folder past 256 bytes", only="posix", folder_length=300),
     Row("under any memory limit: a start or a box, never a signal", only="posix", memory_sweep=True,
         files="Velmaris5.exe", args=["x" * 100] * 2000),
     Row("a value is read as far as 99 characters", ini=app_vers(b"1" + b" " * 98 + b"0"),
@@ -213,7 +214,8 @@ class Platform:
         if (self.folder / (row.launcher or self.launcher.name)).exists():  # a row that starts it again
             return self.folder / (row.launcher or self.launcher.name)
         if row.folder_length:  # padded to the length that the platform shows
-            self.folder = self.root / ("f" * (row.folder_length - len(self.path_text(self.root)) - 1))
+            padding = "f" * (row.folder_length - len(self.path_text(self.root)) - 1)
+            self.folder = self.root / re.sub("(f{200})(?=f)", r"\1/", padding)  # no name past 255 bytes
         for path in (self.folder, self.decoy):
             path.mkdir(parents=True)
         (self.decoy / "version.ini").write_bytes(app_vers(b"6"))
@@ -295,9 +297,10 @@ class Posix(Platform):
     name = "posix"
     RECORDER = b'#!/bin/sh\nprintf "%s\\0" "$0" "$@" > "${0%/*}/record.tmp" && mv "${0%/*}/record.tmp" "${0%/*}/record"\n'
     # A dialog program whose box stays a while and is then closed with Esc; and one with no display to open.
-    DIALOG = b'#!/bin/sh\nsleep 0.2\nprintf "%s\\n" "${0##*/}" "$@" >> "${0%/*}/../shown"\nexit "${ZENITY_ESC-1}"\n'
-    DIALOGS = {"zenity": "zenity\n--warning\n--no-markup\n--title=Velmaris\n--text=%s\n",
-               "stale": "xmessage\n-title\nVelmaris\n-center\n-buttons\nOK:0\n%s\n"}
+    DIALOG = (b'#!/bin/sh\nsleep 0.2\nprintf "%s\\n" "${0##*/}" "$DISPLAY" "$@" >> "${0%/*}/../shown"\n'
+              b'exit "${ZENITY_ESC-1}"\n')
+    DIALOGS = {"zenity": "zenity\n:0\n--warning\n--no-markup\n--title=Velmaris\n--text=%s\n",
+               "stale": "xmessage\n:0\n-title\nVelmaris\n-center\n-buttons\nOK:0\n%s\n"}
 
     def make_file(self, path, kind):
         if kind == "fifo":
@@ -326,7 +329,8 @@ class Posix(Platform):
             (self.root / "bin").mkdir()
             self.make_file(self.root / "bin" / "zenity", "stale" if row.display == "stale" else "dialog")
             self.make_file(self.root / "bin" / "xmessage", "dialog")
-            env.update(PATH="%s:/usr/bin:/bin" % (self.root / "bin"), DISPLAY=":0")
+            # The caller's own ZENITY_ESC, which would hand a box closed with Esc on to the next program.
+            env.update(PATH="%s:/usr/bin:/bin" % (self.root / "bin"), DISPLAY=":0", ZENITY_ESC="1")
         argv = [launcher] + list(row.args)
         if row.nobody or row.locked:  # permissions do not bind root
             for path in [launcher] + [self.folder / name for _, name, kind, _ in row.entries if kind == "copy"]:
