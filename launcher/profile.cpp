@@ -93,8 +93,9 @@ ProfileReader::ProfileReader(std::string_view section, std::string_view key, std
       key_(key),
       capacity_(capacity),
       name_(std::max(section.size(), key.size()) + 1),
-      // Room for an opening quote and capacity - 1 characters of up to four bytes.
-      value_(1 + 4 * (capacity > 0 ? capacity - 1 : 0)) {}
+      // Room for what the buffer holds, characters of up to four bytes, with
+      // the opening quote of a quoted value.
+      value_(4 * capacity) {}
 
 void ProfileReader::Feed(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {

@@ -38,6 +38,8 @@ std::string SystemProfileValue(const std::string& file) {
 
 TEST(ReadProfileValue, FollowsTheWindowsReader) {
   const std::string v = "[Version]\nAppVers=", many(1000, ' ');
+  std::string smileys;
+  for (int i = 0; i < 99; ++i) smileys += "\xF0\x9F\x98\x80";
   const std::pair<std::string, std::string> cases[] = {  // file, value
       {"", ""},                                     {"[version]\nappvers=5", "5"},
       {"  [ Version ]  \n\t AppVers \t=  5 6  \n", "5 6"}, {"[Version]\rAppVers=7\r", "7"},
@@ -59,7 +61,7 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
       {Utf16(u"[Version]\nAppVers=10\u65e5", true), "10\xE6\x97\xA5"},
       {"[Other]\rAppVers=1\r[Version]\r;x\rAppVers=2\r", "2"},
       {Utf16(u"[Version]\nAppVers=\xD800" u"2\xDC00\xD83D\xDE00", false), "\xED\xA0\x80" "2\xED\xB0\x80\xF0\x9F\x98\x80"},
-      {Utf16(u"[Version]\nAppVers=4\0" u"5", false), "4"},
+      {Utf16(u"[Version]\nAppVers=4\0" u"5", false), "4"},  {Utf16(u"[Version]\nAppVers=4\xD800", false), "4\xED\xA0\x80"},
   };
   for (const auto& [file, value] : cases) {
     EXPECT_EQ(ReadProfileValue(file, "Version", "AppVers", 100), value) << file;
@@ -68,7 +70,8 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
 #endif
   }
   EXPECT_EQ(ReadProfileValue("[a]\nb=\xF0\x9F\x98\x80\xC3\xA9\xC3\xA9", "A", "B", 3), "\xF0\x9F\x98\x80\xC3\xA9");
-  EXPECT_EQ(ReadProfileValue("[a]\nb=12345", "A", "B", 1), "");
+  EXPECT_EQ(ReadProfileValue("[a]\nb=" + smileys + "\xF0\x9F\x98\x80", "A", "B", 100), smileys);  // all four bytes
+  for (std::size_t capacity : {0, 1}) EXPECT_EQ(ReadProfileValue("[a]\nb=12345", "A", "B", capacity), "");
 }
 
 TEST(HasUnreadMark, OnlyTheMarksWindowsReadsAsText) {
