@@ -260,7 +260,7 @@ std::string ProfileReader::Value() {
   // Quotes are taken off the whole value, then it is cut to the buffer; a
   // value that fills the buffer to its last place but the closing quote
   // loses one character more, as the reader drops the buffer's last.
-  text = text.substr(1, std::min(length - 2, text.size() - 1));
+  text = text.substr(1, length - 2);  // what was kept of it, when it was longer
   return FirstCharacters(text, capacity_ - (value_.characters() == capacity_ + 1 ? 2 : 1));
 }
 
