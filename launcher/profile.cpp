@@ -63,8 +63,7 @@ void TrimmedRun::Add(char c) {
     return;
   }
   if (pending_ > 0) {
-    const std::size_t room = keep_ - kept_.size();
-    kept_.append(blanks_, 0, std::min(room, blanks_.size()));
+    kept_.append(blanks_, 0, keep_ - kept_.size());  // as many as there is room for
     length_ += pending_;
     characters_ += pending_;
     pending_ = 0;
