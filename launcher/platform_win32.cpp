@@ -43,15 +43,13 @@ std::string Narrow(std::wstring_view text) {
 // on, looked up at run time; nullptr where this one lacks it.
 FARPROC Kernel32Function(const char* name) { return GetProcAddress(GetModuleHandleW(L"kernel32"), name); }
 
+// The longest path Windows takes fits with its terminator.
 std::wstring ModulePath() {
-  std::wstring path(64, L'\0');  // doubled until the path fits
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) ThrowWindowsError(GetLastError());
-    // A full buffer means the path may have been cut.
-    if (length < path.size()) return path.substr(0, length);
-    path.resize(path.size() * 2);
-  }
+  std::wstring path(windows::kLongText, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), windows::kLongText);
+  if (length == 0) ThrowWindowsError(GetLastError());
+  path.resize(length);
+  return path;
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -63,15 +61,20 @@ ULONGLONG Size(DWORD high, DWORD low) {
   return size.QuadPart;
 }
 
+// A failed open gives INVALID_HANDLE_VALUE, which is also the process's own
+// pseudo-handle: closing it does nothing, so a handle is closed whatever
+// came of its open.
 HANDLE Open(const std::wstring& path, DWORD access) {
   return CreateFileW(LongPath(path).c_str(), access, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 // Reads up to `size` bytes; how many it read. A file gives all that is
-// asked of it but at its end.
+// asked of it but at its end, or refuses a range that another process
+// locked (ERROR_LOCK_VIOLATION), which no sharing mode grants.
 DWORD ReadUpTo(HANDLE file, char* buffer, DWORD size) {
   DWORD read;
-  return ReadFile(file, buffer, size, &read, nullptr) ? read : 0;
+  if (!ReadFile(file, buffer, size, &read, nullptr)) ThrowWindowsError(GetLastError());
+  return read;
 }
 
 // A file's identity, the same whatever name or link reaches it: its
@@ -111,7 +114,7 @@ const FileFacts& LauncherFacts() {
   static const FileFacts self = [] {
     const HANDLE file = Open(ModulePath(), FILE_READ_ATTRIBUTES);
     const FileFacts facts = Facts(file);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    CloseHandle(file);
     return facts;
   }();
   return self;
@@ -149,7 +152,7 @@ std::optional<std::string> platform::ReadProfileString(const std::string& path, 
   std::wstring buffer(capacity, L'\0');
   const DWORD length = GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), L"", buffer.data(),
                                                 static_cast<DWORD>(capacity), file.c_str());
-  if (length > 0) return Narrow(std::wstring_view(buffer).substr(0, length));
+  if (length != 0) return Narrow(std::wstring_view(buffer).substr(0, length));
   // The profile reader gives nothing for a missing file, and as well for a
   // file that it cannot open, cannot reach (past MAX_PATH), or cannot read:
   // Windows honours no byte-order mark but UTF-16LE's. The file's own open
@@ -171,7 +174,7 @@ std::optional<std::string> platform::ReadProfileString(const std::string& path, 
   ProfileReader reader(section, key, capacity);
   char chunk[kFileChunk];
   bool unread = file.size() >= windows::kMaxPath;
-  for (LONGLONG left = size.QuadPart; left > 0 && !reader.Done();) {
+  for (LONGLONG left = size.QuadPart; left != 0 && !reader.Done();) {
     const DWORD n = ReadUpTo(handle, chunk, static_cast<DWORD>(std::min<LONGLONG>(left, kFileChunk)));
     unread = unread || HasUnreadMark(std::string_view(chunk, n));
     if (n == 0 || !unread) break;
@@ -188,13 +191,7 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
   // names match too), so the shared matcher decides on the long names.
   const std::wstring query = Wide(JoinPath(folder, pattern.substr(0, pattern.find_first_of("?*"))) + "*");
   WIN32_FIND_DATAW data;
-  // The basic query (no short names) and large fetch are Windows 7's; before
-  // it they are refused as invalid parameters, and the plain query serves,
-  // which also says again what any other failure was.
-  HANDLE find = FindFirstFileExW(query.c_str(), static_cast<FINDEX_INFO_LEVELS>(windows::kFindExInfoBasic), &data,
-                                 FindExSearchNameMatch, nullptr, windows::kFindLargeFetch);
-  if (find == INVALID_HANDLE_VALUE)
-    find = FindFirstFileExW(query.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
+  const HANDLE find = FindFirstFileW(query.c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     // Wine says "no more files" where Windows says "not found": nothing matched.
@@ -241,7 +238,7 @@ platform::FileHead platform::ReadFileHead(const std::string& path, std::size_t l
     head.refusal = ReadRefusal::kInUse;
   else if (error != ERROR_SUCCESS)
     head.refusal = ReadRefusal::kOther;
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  CloseHandle(file);
   return head;
 }
 

@@ -20,8 +20,8 @@ void __throw_bad_alloc() { throw bad_alloc(); }
 void __throw_bad_array_new_length() { throw bad_alloc(); }
 void __throw_length_error(const char* what) { throw Failure(what); }
 void __throw_logic_error(const char* what) { throw Failure(what); }
-// Filled in as the library's own does, which knows only %s, %zu and %%:
-// the box says what the other builds say, never a bare format.
+// Filled in as the library's own does; its texts hold only %s and %zu. The
+// box says what the other builds say, never a bare format.
 void __throw_out_of_range_fmt(const char* format, ...) {
   std::va_list values;
   va_start(values, format);
@@ -37,7 +37,6 @@ void __throw_out_of_range_fmt(const char* format, ...) {
       p += 2;
     } else {
       text += *p;
-      if (p[0] == '%' && p[1] == '%') ++p;
     }
   }
   va_end(values);

@@ -132,6 +132,7 @@ ROWS = [
     Row("a version.ini that may not be read, or is locked", locked=True, files="Velmaris0.exe Velmaris5.exe",
         box={"posix": ERROR + "Permission denied", "wine": ERROR + "Sharing violation."},
         trace=["version.ini: {folder}{sep}version.ini: unreadable: ...", "failed: ..."]),
+    Row("no program of the version", files="Velmaris4.exe Velmaris6.exe", box=NOT_FOUND),
     Row("version.ini at MAX_PATH, 64 KiB and a byte, its last line unended", folder_length=248, launcher="L.exe",
         ini=b"[Version]\r\n;".ljust((1 << 16) - 13, b"x") + b"\nAppVers=99999", files="Velmaris0.exe",
         box=ERROR + "Overflow"),
