@@ -191,7 +191,13 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
   // names match too), so the shared matcher decides on the long names.
   const std::wstring query = Wide(JoinPath(folder, pattern.substr(0, pattern.find_first_of("?*"))) + "*");
   WIN32_FIND_DATAW data;
-  const HANDLE find = FindFirstFileW(query.c_str(), &data);
+  // The basic query (no short names) and large fetch are Windows 7's; before
+  // it they are refused as invalid parameters, and the plain query serves,
+  // which also says again what any other failure was.
+  HANDLE find = FindFirstFileExW(query.c_str(), static_cast<FINDEX_INFO_LEVELS>(windows::kFindExInfoBasic), &data,
+                                 FindExSearchNameMatch, nullptr, windows::kFindLargeFetch);
+  if (find == INVALID_HANDLE_VALUE)
+    find = FindFirstFileExW(query.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     // Wine says "no more files" where Windows says "not found": nothing matched.

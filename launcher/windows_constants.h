@@ -10,6 +10,8 @@
 namespace windows {
 
 inline constexpr int kFileIdInfo = 18;                    // FILE_INFO_BY_HANDLE_CLASS, Windows 8
+inline constexpr int kFindExInfoBasic = 1;                // FINDEX_INFO_LEVELS, Windows 7
+inline constexpr unsigned long kFindLargeFetch = 2;       // FIND_FIRST_EX_LARGE_FETCH, Windows 7
 inline constexpr unsigned long kSearchSystem32 = 0x800;   // LOAD_LIBRARY_SEARCH_SYSTEM32
 inline constexpr unsigned long kElevationRequired = 740;  // ERROR_ELEVATION_REQUIRED, Vista
 inline constexpr unsigned long kMaxPath = 260;           // MAX_PATH, with the terminator
