@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 #include "text.h"
 
 namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // What the Windows profile reader trims around names and values: blank,
 // tab, vertical tab, form feed, and Ctrl-Z, the DOS end-of-file mark that
@@ -43,15 +44,7 @@ std::size_t LineEnd(std::string_view text, std::size_t from) {
 
 }  // namespace
 
-void TrimmedRun::Reset() {
-  kept_.clear();
-  blanks_.clear();
-  pending_ = 0;
-  length_ = 0;
-  characters_ = 0;
-  last_ = 0;
-  cut_ = false;
-}
+void TrimmedRun::Reset() { *this = TrimmedRun(keep_); }
 
 void TrimmedRun::Add(char c) {
   if (cut_) return;
@@ -102,7 +95,7 @@ void ProfileReader::Feed(std::string_view bytes) {
     switch (encoding_) {
       case Encoding::kUndecided:
         head_ += bytes[i];
-        if (head_.size() == 3) DecideEncoding();
+        if (head_.size() == kUtf8Mark.size()) DecideEncoding();  // the longest mark
         break;
       case Encoding::kBytes:
         // The rest of a line that defines nothing is passed over in one step.
@@ -122,9 +115,9 @@ void ProfileReader::Feed(std::string_view bytes) {
 
 void ProfileReader::DecideEncoding() {
   std::string_view head = head_;
-  if (head.starts_with("\xEF\xBB\xBF")) {
+  if (head.starts_with(kUtf8Mark)) {
     encoding_ = Encoding::kBytes;
-    head.remove_prefix(3);
+    head.remove_prefix(kUtf8Mark.size());
   } else if (head.starts_with("\xFF\xFE")) {
     encoding_ = Encoding::kUtf16Le;
     head.remove_prefix(2);
@@ -140,13 +133,12 @@ void ProfileReader::DecideEncoding() {
 }
 
 void ProfileReader::DecodeUtf16(unsigned char byte) {
-  if (odd_byte_ < 0) {
+  if (!odd_byte_) {
     odd_byte_ = byte;
     return;
   }
-  const char32_t unit = encoding_ == Encoding::kUtf16Le ? (byte << 8) | odd_byte_
-                                                         : (odd_byte_ << 8) | byte;
-  odd_byte_ = -1;
+  const char32_t unit = encoding_ == Encoding::kUtf16Le ? (byte << 8) | *odd_byte_ : (*odd_byte_ << 8) | byte;
+  odd_byte_.reset();
   // Unpaired surrogates stay as they are, in their three-byte forms
   // (WTF-8), as the wide reader hands them on.
   if (high_surrogate_ != 0) {
@@ -240,7 +232,6 @@ void ProfileReader::EndSection() {
 
 void ProfileReader::EndKey() {
   if (in_section_ && name_.length() > 0 && name_.EqualsNoCase(key_)) {
-    found_ = true;
     value_.Reset();
     state_ = State::kValue;
   } else {
@@ -250,8 +241,9 @@ void ProfileReader::EndKey() {
 
 std::string ProfileReader::Value() {
   if (encoding_ == Encoding::kUndecided) DecideEncoding();
-  if (high_surrogate_ != 0 && !Done()) TakeCodePoint(std::exchange(high_surrogate_, 0));
-  if (!found_ || capacity_ == 0) return "";
+  if (high_surrogate_ != 0) TakeCodePoint(high_surrogate_);
+  // A key never found leaves the value empty; a buffer of no characters holds none.
+  if (capacity_ == 0) return "";
   std::string text = value_.kept();
   const std::size_t length = value_.length();
   if (length < 2 || (text[0] != '"' && text[0] != '\'') || value_.last() != text[0])
@@ -264,7 +256,7 @@ std::string ProfileReader::Value() {
 }
 
 bool HasUnreadMark(std::string_view head) {
-  return head.starts_with("\xEF\xBB\xBF") || head.starts_with("\xFE\xFF");
+  return head.starts_with(kUtf8Mark) || head.starts_with("\xFE\xFF");
 }
 
 std::string ReadProfileValue(std::string_view file, std::string_view section,

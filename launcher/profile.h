@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -72,13 +73,12 @@ class ProfileReader {
   std::size_t capacity_;
   Encoding encoding_ = Encoding::kUndecided;
   std::string head_;           // first bytes, until the encoding is known
-  int odd_byte_ = -1;          // first byte of a UTF-16 unit
+  std::optional<unsigned char> odd_byte_;  // first byte of a UTF-16 unit
   char32_t high_surrogate_ = 0;
   State state_ = State::kLineStart;
   bool in_section_ = false;
   bool section_closed_ = false;   // the line of a section name has had a "]"
   bool section_matches_ = false;  // the name up to that "]" is the section's
-  bool found_ = false;
   TrimmedRun name_;
   TrimmedRun value_;
 };
