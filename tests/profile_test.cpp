@@ -65,6 +65,11 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
   };
   for (const auto& [file, value] : cases) {
     EXPECT_EQ(ReadProfileValue(file, "Version", "AppVers", 100), value) << file;
+    for (std::size_t size = 1; size < 6; ++size) {  // the same however the file comes in chunks
+      ProfileReader reader("Version", "AppVers", 100);
+      for (std::size_t at = 0; at < file.size() && !reader.Done(); at += size) reader.Feed(file.substr(at, size));
+      EXPECT_EQ(reader.Value(), value) << file << " in chunks of " << size;
+    }
 #ifdef _WIN32
     EXPECT_EQ(SystemProfileValue(file), value) << "the system's reader, on " << file;
 #endif
