@@ -11,8 +11,6 @@
 #include <windows.h>
 #endif
 
-namespace {
-
 TEST(MatchesWildcard, VersionPatterns) {
   const std::string e = "\xC3\xA9", smiley = "\xF0\x9F\x98\x80";  // one character each
   const struct {
@@ -70,5 +68,3 @@ TEST(Upcase, AgreesWithCompareStringOrdinal) {
   EXPECT_EQ(disagreements, std::vector<wchar_t>());
 }
 #endif
-
-}  // namespace

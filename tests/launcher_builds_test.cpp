@@ -4,8 +4,6 @@
 
 #include <string>
 
-namespace {
-
 TEST(WhyPassOver, TheRunningFileItsMarkAndWhatCannotBeRead) {
   using enum platform::ReadRefusal;
   using enum PassOver;
@@ -28,5 +26,3 @@ TEST(WhyPassOver, TheRunningFileItsMarkAndWhatCannotBeRead) {
   for (const auto& c : cases)
     EXPECT_EQ(WhyPassOver({c.running, c.launcher_size, c.bytes, c.refusal}), c.why) << "case " << &c - cases;
 }
-
-}  // namespace

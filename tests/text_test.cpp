@@ -5,8 +5,6 @@
 #include <string>
 #include <utility>
 
-namespace {
-
 using namespace std::string_literals;
 
 TEST(Utf16, RoundTripsWhatWindowsCanHoldAndReplacesWhatItCannot) {
@@ -42,5 +40,3 @@ TEST(AppendForLine, KeepsCharactersAndSpellsOutTheRestByteForByte) {
     EXPECT_EQ(out, "> " + line) << text;
   }
 }
-
-}  // namespace

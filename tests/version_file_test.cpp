@@ -7,8 +7,6 @@
 
 #include "failure.h"
 
-namespace {
-
 TEST(ReadNumber, ReadsTheLongestLeadingNumber) {
   const std::pair<std::string, double> cases[] = {  // text, number
       {"", 0},           {"5", 5},          {"-3", -3},        {"+7", 7},         {"5.5", 5.5},      {".5", 0.5},
@@ -54,5 +52,3 @@ TEST(RuntimeFailure, SaysWhatTheLibrarySays) {
   }
   EXPECT_EQ(text, "basic_string::substr: __pos (which is 15) > this->size() (which is 12)");
 }
-
-}  // namespace

@@ -16,10 +16,6 @@
 #include <shellapi.h>
 #endif
 
-namespace {
-
-using namespace std::string_literals;
-
 TEST(ArgumentText, KeepsEverythingAfterTheProgramNameAndItsBlanks) {
   const std::pair<const char*, const char*> cases[] = {  // command line, argument text
       {"", ""},         {"L.exe", ""},    {"L.exe   ", ""},  {"L.exe \t a", "a"},  {"L.exe\ta", "a"},
@@ -69,5 +65,3 @@ TEST(LongPath, PrefixesOnlyPathsTheSystemCutsShort) {
   EXPECT_EQ(LongPath(share), L"\\\\?\\UNC\\server\\" + std::wstring(260, L's'));
   EXPECT_EQ(LongPath(L"\\\\?\\" + at_limit), L"\\\\?\\" + at_limit);
 }
-
-}  // namespace
