@@ -4,13 +4,13 @@ namespace {
 
 std::string FillProgramInsert(std::string_view description, std::string_view path) {
   std::string text;
-  for (std::size_t i = 0; i < description.size(); ++i) {
-    const bool insert = description.compare(i, 2, "%1") == 0 &&
-                        (i + 2 == description.size() || description[i + 2] < '0' || description[i + 2] > '9');
-    if (insert) ++i;
-    text += insert ? path : description.substr(i, 1);
+  for (std::size_t at; (at = description.find("%1")) != std::string_view::npos;) {
+    const std::string_view after = description.substr(at + 2);  // "%10" is another insert
+    const bool insert = after.empty() || after[0] < '0' || after[0] > '9';
+    text.append(description.substr(0, at)).append(insert ? path : "%1");
+    description.remove_prefix(at + 2);
   }
-  return text;
+  return text.append(description);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <optional>
 
 #include "text.h"
 
@@ -38,10 +39,10 @@ class NtfsUnits {
  public:
   explicit NtfsUnits(std::string_view name) : name_(name) {}
 
-  // The next unit, or -1 past the end.
-  int Next() {
+  // The next unit, or none past the end.
+  std::optional<char16_t> Next() {
     if (next_ == count_) {
-      if (at_ == name_.size()) return -1;
+      if (at_ == name_.size()) return std::nullopt;
       const Decoded character = NameCharacter(name_, at_);
       at_ += character.length;
       count_ = EncodeUtf16(UpcaseCharacter(character.code_point), units_);
@@ -53,8 +54,8 @@ class NtfsUnits {
  private:
   std::string_view name_;
   std::size_t at_ = 0;
-  char16_t units_[2] = {};
-  std::size_t count_ = 0, next_ = 0;
+  Utf16Units units_{};
+  std::size_t count_{}, next_{};  // units_ holds count_ units, of which next_ were given
 };
 
 }  // namespace
@@ -110,14 +111,13 @@ int CompareNtfs(std::string_view a, std::string_view b) {
   // Unit by unit, without building either key: a folder of a thousand
   // candidates is compared in the time it takes to list it.
   // ASCII is its own UTF-16: a common ASCII prefix needs no decoding.
-  std::size_t i = 0;
-  for (; i < a.size() && i < b.size() && IsAscii(a[i]) && IsAscii(b[i]); ++i) {
-    if (a[i] != b[i] && Upcase(a[i]) != Upcase(b[i])) return Upcase(a[i]) - Upcase(b[i]);
-  }
-  NtfsUnits left(a.substr(i)), right(b.substr(i));
+  const auto same = [](char x, char y) { return IsAscii(x) && IsAscii(y) && Upcase(x) == Upcase(y); };
+  const auto [end_of_a, end_of_b] = std::mismatch(a.begin(), a.end(), b.begin(), b.end(), same);
+  NtfsUnits left(std::string_view(end_of_a, a.end())), right(std::string_view(end_of_b, b.end()));
   for (;;) {
-    const int x = left.Next(), y = right.Next();
-    if (x != y || x < 0) return x - y;
+    // A name that ends first orders first, as nullopt does.
+    const std::optional<char16_t> x = left.Next(), y = right.Next();
+    if (x != y || !x) return (x > y) - (x < y);
   }
 }
 

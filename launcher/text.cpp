@@ -47,7 +47,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-std::size_t EncodeUtf16(char32_t cp, char16_t units[2]) {
+std::size_t EncodeUtf16(char32_t cp, Utf16Units& units) {
   if (cp < 0x10000) {
     units[0] = static_cast<char16_t>(cp);
     return 1;
@@ -78,8 +78,8 @@ std::u16string ToUtf16(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto [cp, length] = DecodeUtf8(text, i);
     i += length;
-    char16_t units[2];
-    out.append(units, EncodeUtf16(cp, units));
+    Utf16Units units;
+    out.append(units.data(), EncodeUtf16(cp, units));
   }
   return out;
 }
@@ -88,7 +88,7 @@ void ToUtf16Into(char16_t* out, std::size_t capacity, std::string_view text) {
   std::size_t length = 0;
   for (std::size_t i = 0; i < text.size();) {
     const Decoded character = DecodeUtf8(text, i);
-    char16_t units[2];
+    Utf16Units units;
     const std::size_t count = EncodeUtf16(character.code_point, units);
     if (length + count >= capacity) break;
     for (std::size_t k = 0; k < count; ++k) out[length++] = units[k];

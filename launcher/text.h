@@ -4,6 +4,7 @@
 // gives back the same UTF-16.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -28,8 +29,10 @@ constexpr char32_t CombineSurrogates(char32_t high, char32_t low) {
   return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
 }
 
-// One unit, or a surrogate pair past U+FFFF, into `units`; gives the count.
-std::size_t EncodeUtf16(char32_t code_point, char16_t units[2]);
+// A code point's UTF-16: one unit, or a surrogate pair past U+FFFF.
+using Utf16Units = std::array<char16_t, 2>;
+// Gives how many of `units` it filled.
+std::size_t EncodeUtf16(char32_t code_point, Utf16Units& units);
 
 std::string ToUtf8(std::u16string_view text);
 

@@ -16,12 +16,13 @@ constexpr int kExponentLimit = 100000;  // far past any double's range
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The value of `c` as a digit of `base`, or `base` when it is none.
 int DigitValue(char c, int base) {
-  int value = 99;
+  int value = base;
   if (IsDigit(c)) value = c - '0';
   else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
   else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
-  return value < base ? value : -1;
+  return std::min(value, base);
 }
 
 // "&H" / "&O" forms. A value that fits 16 bits is a 16-bit signed quantity
@@ -30,7 +31,7 @@ double ReadRadixNumber(std::string_view digits, int base) {
   std::uint64_t value = 0;
   for (char c : digits) {
     const int digit = DigitValue(c, base);
-    if (digit < 0) break;
+    if (digit == base) break;
     value = value * base + digit;
     if (value > 0xFFFFFFFFu) ThrowOverflow();
   }
@@ -38,8 +39,10 @@ double ReadRadixNumber(std::string_view digits, int base) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
-std::size_t SkipDigits(std::string_view s, std::size_t i) {
-  while (i < s.size() && IsDigit(s[i])) ++i;
+// The reads below may reach the string's terminating NUL, which is no
+// digit, sign, point or exponent letter, and so ends what they read.
+std::size_t SkipDigits(const std::string& s, std::size_t i) {
+  while (IsDigit(s[i])) ++i;
   return i;
 }
 
@@ -47,27 +50,26 @@ std::size_t SkipDigits(std::string_view s, std::size_t i) {
 // parts are rebuilt into a plain form for strtod, whose decimal point is "."
 // in the "C" locale that the launcher never leaves (on Windows it is
 // mingw-w64's correctly rounding reader, not the runtime DLL's).
-double ReadDecimalNumber(std::string_view s) {
-  std::size_t i = 0;
-  const bool negative = i < s.size() && s[i] == '-';
-  if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+double ReadDecimalNumber(const std::string& s) {
+  const bool negative = s[0] == '-';
+  std::size_t i = negative || s[0] == '+';
   const std::size_t int_begin = i;
   i = SkipDigits(s, i);
-  const std::string_view int_digits = s.substr(int_begin, i - int_begin);
+  const std::string_view int_digits = std::string_view(s).substr(int_begin, i - int_begin);
   std::string_view frac_digits;
-  if (i < s.size() && s[i] == '.') {
+  if (s[i] == '.') {
     const std::size_t frac_begin = ++i;
     i = SkipDigits(s, i);
-    frac_digits = s.substr(frac_begin, i - frac_begin);
+    frac_digits = std::string_view(s).substr(frac_begin, i - frac_begin);
   }
   if (int_digits.empty() && frac_digits.empty()) return 0;
 
   int exponent = 0;
-  if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
+  if (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd') {
     std::size_t j = i + 1;
-    const bool exp_negative = j < s.size() && s[j] == '-';
-    if (j < s.size() && (s[j] == '-' || s[j] == '+')) ++j;
-    for (; j < s.size() && IsDigit(s[j]); ++j)
+    const bool exp_negative = s[j] == '-';
+    j += exp_negative || s[j] == '+';
+    for (; IsDigit(s[j]); ++j)
       exponent = std::min(exponent * 10 + (s[j] - '0'), kExponentLimit);
     if (exp_negative) exponent = -exponent;
   }
