@@ -1,8 +1,6 @@
 """check_windows_product.py EXE: the facts of the product that a fault in its
 build would change: i386 GUI program, system DLLs only, icon, version."""
-import struct, sys  # noqa: E401
-
-import pefile
+import pefile, struct, sys  # noqa: E401
 
 pe = pefile.PE(sys.argv[1])
 resources = {kind.id: {entry.id: entry.directory.entries[0].data.struct for entry in kind.directory.entries}

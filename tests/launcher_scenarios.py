@@ -28,7 +28,9 @@ class Row:
     # nearmark (first 4 KiB nearly the mark), held (its size, held unshared), and its builds: copy, longer (a byte
     # more), near (stripped; on Wine signed), other (another build, or the row is skipped).
     files: str = "*Velmaris5.exe"
-    ini: object = app_vers(b"5")  # version.ini's bytes, or None (none), "folder", "loop" (a link to itself), "growing"
+    # version.ini's bytes, or None (none), "folder", "growing", or a link: "loop" to itself, "short" to a file of /sys,
+    # whose size (4096) says more than it holds.
+    ini: object = app_vers(b"5")
     ini_name: str = "version.ini"  # the name it is written under
     box: object = None  # the one box's text ("{path}": the candidate's path), or None for a start
     args: list = ()  # POSIX: the launcher's arguments, each passed on as it is
@@ -50,7 +52,7 @@ class Row:
     stderr: str = ""  # POSIX: standard error a pipe whose reader has "gone", or one "full" that nobody reads
     display: str = ""  # POSIX: a graphical session where zenity "zenity" shows the box, or "stale" cannot
     elevated: bool = False  # Wine: the start through the consent prompt alone
-    inherit: str = ""  # POSIX: "SIGCHLD ignored", or a file-size limit of "200 bytes", from the launcher's caller
+    inherit: str = ""  # POSIX: "SIGCHLD ignored", a file-size limit of "200 bytes", or "stdin closed", from the caller
 
     def __post_init__(self):  # files as (star, name, kind, target); the name that must start, or ""; the exit status
         self.entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups()
@@ -119,6 +121,9 @@ ROWS = [
         ini=app_vers(b"1"), files="Velmaris1.exe Velmaris1.exe.new *Velmaris10.exe Velmaris10.exe.new"),
     Row("a folder named version.ini is version 0", ini="folder", files="*Velmaris0.exe"),
     Row("a version.ini that links to itself is version 0", ini="loop", files="*Velmaris0.exe"),
+    Row("a version.ini shorter than its size is read to its end", only="posix", ini="short", files="*Velmaris0.exe"),
+    Row("standard input closed: the files the launcher opens are descriptor 0", only="posix", inherit="stdin closed",
+        files="Velmaris5z.exe:copy *Velmaris5.exe", trace=["passed over: Velmaris5z.exe: carries the launcher's mark"]),
     Row("a version.ini that keeps growing, one long line, is read as far as it went, in bounded memory",
         only="posix", ini="growing", files="*Velmaris0.exe Velmaris5.exe"),
     Row("a version.ini that may not be read, or is locked", locked=True, files="Velmaris0.exe Velmaris5.exe",
@@ -201,15 +206,14 @@ class Platform:
         launcher, version_ini = self.folder / (row.launcher or self.launcher.name), self.folder / row.ini_name
         if launcher.exists():  # a row that starts it again
             return launcher
-        for path in (self.folder, self.decoy):
-            path.mkdir(parents=True)
+        self.folder.mkdir(parents=True), self.decoy.mkdir()
         (self.decoy / "version.ini").write_bytes(app_vers(b"6"))
         for name in ("Velmaris6.exe", "Velmaris5~~~.exe", "Velmaris0~~~.exe"):
             self.make_file(self.decoy / name, "program")
         if row.ini == "folder":
             version_ini.mkdir()
-        elif row.ini == "loop":
-            version_ini.symlink_to("version.ini")
+        elif row.ini in ("loop", "short"):
+            version_ini.symlink_to("version.ini" if row.ini == "loop" else "/sys/devices/system/cpu/online")
         elif row.ini is not None:
             version_ini.write_bytes(b"[Other]\r\n" if row.ini == "growing" else row.ini)
         # Builds other than exact copies may not run: one started by mistake would start the others.
@@ -268,8 +272,7 @@ class Platform:
     def trace_file(self, row):
         return self.folder / row.trace_name if row.trace_name else self.root / "trace"
 
-    def trace_variable(self, row):
-        """The environment variable that asks for a trace: a file, or a folder that cannot be one."""
+    def trace_variable(self, row):  # a file, or a folder that cannot be one
         trace = self.path_text(self.decoy if row.trace == "folder" else self.trace_file(row))
         return {"VELMARIS_LAUNCH_TRACE": trace} if row.trace is not None else {}
 
@@ -339,7 +342,8 @@ class Posix(Platform):
             elif row.stderr:
                 os.close(pipe[0])
             inherit = {"SIGCHLD ignored": lambda: signal.signal(signal.SIGCHLD, signal.SIG_IGN),
-                       "200 bytes": lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (200, 200))}.get(row.inherit)
+                       "200 bytes": lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (200, 200)),
+                       "stdin closed": lambda: os.close(0)}.get(row.inherit)
             status, peak_kib, record = run_in_session(argv, cwd, env, pipe[1], self.folder / "record", self.root,
                                                       preexec_fn=inherit)
         for fd in pipe[row.stderr != "full":] if row.stderr else ():
