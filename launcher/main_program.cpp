@@ -82,7 +82,7 @@ namespace {
 struct LastCandidate {
   std::string_view before;
   std::string name;
-  bool traced;  // each entry once, from the first listing
+  bool traced;  // each entry once, from the first listing, when a trace is asked for
 
   static void Take(void* context, std::string_view name, platform::EntryKind kind) {
     auto& last = *static_cast<LastCandidate*>(context);
@@ -132,7 +132,7 @@ std::string FindMainProgram(const std::string& launcher_folder, std::int16_t ver
   // before it, so that the other candidates cost nothing.
   std::string passed_over;
   for (;;) {
-    LastCandidate last{passed_over, {}, passed_over.empty() && trace::On()};
+    LastCandidate last{passed_over, {}, passed_over.empty()};
     platform::ListMatchingFiles(launcher_folder, pattern, &LastCandidate::Take, &last);
     if (last.name.empty()) return last.name;
     const std::string path = platform::JoinPath(launcher_folder, last.name);
