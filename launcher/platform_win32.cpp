@@ -65,7 +65,7 @@ ULONGLONG Size(DWORD high, DWORD low) {
 // pseudo-handle: closing it does nothing, so a handle is closed whatever
 // came of its open.
 HANDLE Open(const std::wstring& path, DWORD access) {
-  return CreateFileW(LongPath(path).c_str(), access, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+  return CreateFileW(LongPath(path).c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Reads up to `size` bytes; how many it read. A file gives all that is
@@ -301,7 +301,8 @@ void platform::AppendToFile(const std::string& path, std::string_view text) noex
   // starts at once follow each other.
   try {
     const HANDLE file =
-        CreateFileW(LongPath(Wide(path)).c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS, 0, nullptr);
+        CreateFileW(LongPath(Wide(path)).c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written;  // only to a file: a pipe without a reader would hold the launcher
     if (GetFileType(file) == FILE_TYPE_DISK)
