@@ -174,7 +174,8 @@ std::optional<std::string> platform::ReadProfileString(const std::string& path, 
   ProfileReader reader(section, key, capacity);
   char chunk[kFileChunk];
   bool unread = file.size() >= windows::kMaxPath;
-  for (LONGLONG left = size.QuadPart; left != 0 && !reader.Done();) {
+  // Once the size at open is read, a read of no bytes ends the loop.
+  for (LONGLONG left = size.QuadPart; !reader.Done();) {
     const DWORD n = ReadUpTo(handle, chunk, static_cast<DWORD>(std::min<LONGLONG>(left, kFileChunk)));
     unread = unread || HasUnreadMark(std::string_view(chunk, n));
     if (n == 0 || !unread) break;

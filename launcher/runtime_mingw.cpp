@@ -27,16 +27,15 @@ void __throw_out_of_range_fmt(const char* format, ...) {
   va_start(values, format);
   std::string text;
   for (const char* p = format; *p != '\0'; ++p) {
-    if (p[0] == '%' && p[1] == 's') {
+    if (*p != '%') {
+      text += *p;
+    } else if (*++p == 's') {
       text += va_arg(values, const char*);
-      ++p;
-    } else if (p[0] == '%' && p[1] == 'z' && p[2] == 'u') {  // digits by hand: std::to_string is larger
+    } else {  // "%zu", in digits by hand: std::to_string is larger
       char digits[24], *end = digits + sizeof digits, *first = end;
       for (std::size_t n = va_arg(values, std::size_t); first == end || n != 0; n /= 10) *--first = char('0' + n % 10);
       text.append(first, end);
-      p += 2;
-    } else {
-      text += *p;
+      ++p;
     }
   }
   va_end(values);
