@@ -37,7 +37,7 @@ class Row:
     line: str = ""  # Wine: the launcher's command line after its own path, passed on after the program's quoted path
     only: str = ""  # "posix" or "wine": the one platform that has what the row needs
     # Lines the trace holds ("{folder}", "{sep}" its separator, a line's start before "...", "!" a line it must not
-    # hold), or "folder" for a trace it cannot write; None: no trace asked for.
+    # hold), or "folder" for a trace it cannot write; None: no trace asked for; "": the variable set empty.
     trace: object = None
     trace_name: str = ""  # the trace file's name in the installation folder; "": outside it
     launcher: str = ""  # the launcher's name in the folder; "": its build's own
@@ -76,6 +76,7 @@ ROWS = [
         trace={"posix": NEAR + ["argument: a", "argument: b c"], "wine": NEAR + ['argument: a "b c"']}),
     Row("the trace counts the near misses past 20 (the launcher is one)", trace=["near misses not shown: 5"],
         files=" ".join(["*Velmaris5.exe"] + ["Velmaris%d.exe" % v for v in range(6, 30)])),
+    Row("an empty trace variable asks for no trace", trace=""),
     Row("quotes, blanks and backslashes are not re-split", only="wine", line=' \t "a  b"\t"" c\\"d \\\\"e f"  '),
     Row("any bytes in a word, and in the trace each on a line of its own", only="posix", args=[
         "", 'a"b', "'x'", " lead", "trail ", "tab\there", "back\\slash\\", "*", "$HOME", "new\nline", "\udcff invalid"],
@@ -164,10 +165,6 @@ def sign(image, root):
                    "%s cert key unsigned signed && osslsigncode verify -CAfile cert -in signed >/dev/null"
                    % (SOURCE / "scripts/sign"), shell=True, cwd=root, check=True)
     return (root / "signed").read_bytes()
-
-
-def stop(shell):  # a shell loop, with the command it runs
-    os.killpg(shell.pid, signal.SIGKILL), shell.wait()
 
 
 def run_in_session(argv, cwd, env, stderr, record, scope, **popen):
@@ -266,14 +263,14 @@ class Platform:
         try:
             bad = [outcome for outcome in (self.observe(row)[:2] for _ in range(row.renames)) if outcome != (0, [])]
         finally:
-            stop(renamer)
+            os.killpg(renamer.pid, signal.SIGKILL), renamer.wait()  # the loop, with the command it runs
         return ["%d of %d starts went otherwise: %r" % (len(bad), row.renames, bad[:3])] if bad else []
 
     def trace_file(self, row):
         return self.folder / row.trace_name if row.trace_name else self.root / "trace"
 
     def trace_variable(self, row):  # a file, or a folder that cannot be one
-        trace = self.path_text(self.decoy if row.trace == "folder" else self.trace_file(row))
+        trace = row.trace and self.path_text(self.decoy if row.trace == "folder" else self.trace_file(row))
         return {"VELMARIS_LAUNCH_TRACE": trace} if row.trace is not None else {}
 
 
@@ -348,7 +345,7 @@ class Posix(Platform):
                                                       preexec_fn=inherit)
         for fd in pipe[row.stderr != "full":] if row.stderr else ():
             os.close(fd)
-        writer and stop(writer)
+        writer and (os.killpg(writer.pid, signal.SIGKILL), writer.wait())
         self.folder.chmod(0o755)
         text = self.errors.read_bytes().decode("utf-8", "surrogateescape")
         shown = (self.root / "shown").read_text() if (self.root / "shown").exists() else None
