@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -44,15 +45,11 @@ constexpr char kSelf[] = "/proc/self/exe";
 
 [[noreturn]] void ThrowSystemError(int error) { throw Failure(std::strerror(error)); }
 
-// How much of `text` was written: all of it but for an error.
+// How much of `text` was written. One write puts out all of it to a pipe,
+// a terminal or a file, as nothing interrupts it (above); one cut short by a
+// full disk or the size limit would fail if it were tried again.
 std::size_t WriteAll(int fd, std::string_view text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
+  return static_cast<std::size_t>(std::max<ssize_t>(write(fd, text.data(), text.size()), 0));
 }
 
 // A signal's disposition while the launcher's own writes and waits need it,
@@ -176,18 +173,14 @@ platform::EntryKind KindOf(mode_t mode) {
 const char platform::kPathSeparator = '/';
 
 std::string platform::LauncherFolder() {
-  std::string path(256, '\0');
-  for (;;) {
-    const ssize_t n = readlink(kSelf, path.data(), path.size());
-    if (n < 0) ThrowSystemError(errno);
-    if (static_cast<std::size_t>(n) < path.size()) {
-      path.resize(static_cast<std::size_t>(n));
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  const std::size_t slash = path.rfind('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
+  // Linux names no running file by a path of PATH_MAX bytes or more: the
+  // link cannot be read then (ENAMETOOLONG), and neither could the program.
+  char path[PATH_MAX];
+  const ssize_t n = readlink(kSelf, path, sizeof path);
+  if (n < 0) ThrowSystemError(errno);
+  const std::string_view folder(path, static_cast<std::size_t>(n));
+  const std::size_t slash = folder.rfind('/');
+  return slash == 0 ? "/" : std::string(folder.substr(0, slash));
 }
 
 void platform::KeepArguments(int argc, char** argv) {
@@ -196,8 +189,8 @@ void platform::KeepArguments(int argc, char** argv) {
 }
 
 platform::Arguments platform::LauncherArguments() {
-  if (g_argc < 1) return {};
-  return Arguments(g_argv + 1, g_argv + g_argc);
+  // Past the launcher's own name, which an empty argv (execve allows one) lacks.
+  return Arguments(g_argv + std::min(g_argc, 1), g_argv + g_argc);
 }
 
 std::optional<std::string> platform::ReadProfileString(const std::string& path, std::string_view section,

@@ -20,6 +20,5 @@ checks = {
     "file and product version 1.0.0.0, OS 4, application": (fixed.FileVersionMS, fixed.FileVersionLS,
         fixed.ProductVersionMS, fixed.ProductVersionLS, fixed.FileOS, fixed.FileType) == (0x10000, 0, 0x10000, 0, 4, 1),
 }
-for what, ok in checks.items():
-    print(("ok: " if ok else "FAIL: ") + what)
+print("\n".join(("ok: " if ok else "FAIL: ") + what for what, ok in checks.items()))
 sys.exit(0 if all(checks.values()) else 1)
