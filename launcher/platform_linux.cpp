@@ -262,7 +262,7 @@ platform::FileHead platform::ReadFileHead(const std::string& path, std::size_t l
     head.bytes.assign(g_buffer, static_cast<std::size_t>(n));
   else
     head.refusal = ReadRefusal::kOther;
-  if (fd >= 0) close(fd);
+  close(fd);  // -1, from an open that failed, it refuses harmlessly
   return head;
 }
 
@@ -299,8 +299,8 @@ void platform::AppendToFile(const std::string& path, std::string_view text) noex
     // A write cut short (a full disk, the size limit) is taken back, so
     // that the next start's lines do not run on from a part of one.
     const std::size_t written = WriteAll(fd, text);
-    const off_t end = lseek(fd, 0, SEEK_CUR);
-    if (written > 0 && written < text.size() && end >= 0 && lseek(fd, 0, SEEK_END) == end)
+    const off_t end = lseek(fd, 0, SEEK_CUR);  // -1, and so a size ftruncate refuses, if it fails
+    if (written > 0 && written < text.size() && lseek(fd, 0, SEEK_END) == end)
       ftruncate(fd, end - static_cast<off_t>(written));
   }
   close(fd);

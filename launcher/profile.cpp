@@ -92,23 +92,18 @@ ProfileReader::ProfileReader(std::string_view section, std::string_view key, std
 void ProfileReader::Feed(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     if (Done()) return;
-    switch (encoding_) {
-      case Encoding::kUndecided:
-        head_ += bytes[i];
-        if (head_.size() == kUtf8Mark.size()) DecideEncoding();  // the longest mark
-        break;
-      case Encoding::kBytes:
-        // The rest of a line that defines nothing is passed over in one step.
-        if (state_ == State::kSkipLine) {
-          i = LineEnd(bytes, i);
-          if (i == std::string_view::npos) return;
-        }
-        Take(bytes[i]);
-        break;
-      case Encoding::kUtf16Le:
-      case Encoding::kUtf16Be:
-        DecodeUtf16(static_cast<unsigned char>(bytes[i]));
-        break;
+    if (encoding_ == Encoding::kUndecided) {
+      head_ += bytes[i];
+      if (head_.size() == kUtf8Mark.size()) DecideEncoding();  // the longest mark
+    } else if (encoding_ != Encoding::kBytes) {
+      DecodeUtf16(static_cast<unsigned char>(bytes[i]));
+    } else {
+      // The rest of a line that defines nothing is passed over in one step.
+      if (state_ == State::kSkipLine) {
+        i = LineEnd(bytes, i);
+        if (i == std::string_view::npos) return;
+      }
+      Take(bytes[i]);
     }
   }
 }

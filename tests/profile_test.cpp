@@ -57,6 +57,7 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
       {"\xEF\xBB\xBF" + v + "8", "8"},              {v + std::string(150, '7'), std::string(99, '7')},
       {v + "\"" + std::string(150, '7') + "\"", std::string(99, '7')},
       {v + "'" + std::string(99, '7') + "'", std::string(98, '7')}, {v + "'" + std::string(98, '7') + "'", std::string(98, '7')},
+      {v + "'" + std::string(49, '7') + "  " + std::string(48, '7') + "'", std::string(49, '7') + "  " + std::string(47, '7')},
       {v + many + "9" + many, "9"},                 {v + "1" + many + "2", "1" + std::string(98, ' ')},
       {Utf16(u"[Version]\nAppVers=10\u65e5", true), "10\xE6\x97\xA5"},
       {"[Other]\rAppVers=1\r[Version]\r;x\rAppVers=2\r", "2"},
