@@ -262,7 +262,7 @@ platform::FileHead platform::ReadFileHead(const std::string& path, std::size_t l
     head.bytes.assign(g_buffer, static_cast<std::size_t>(n));
   else
     head.refusal = ReadRefusal::kOther;
-  close(fd);  // -1, from an open that failed, it refuses harmlessly
+  close(fd);  // after a failed open, close(-1) only fails with EBADF
   return head;
 }
 
@@ -299,7 +299,7 @@ void platform::AppendToFile(const std::string& path, std::string_view text) noex
     // A write cut short (a full disk, the size limit) is taken back, so
     // that the next start's lines do not run on from a part of one.
     const std::size_t written = WriteAll(fd, text);
-    const off_t end = lseek(fd, 0, SEEK_CUR);  // -1, and so a size ftruncate refuses, if it fails
+    const off_t end = lseek(fd, 0, SEEK_CUR);  // a failed seek gives -1, a size ftruncate refuses
     if (written > 0 && written < text.size() && lseek(fd, 0, SEEK_END) == end)
       ftruncate(fd, end - static_cast<off_t>(written));
   }
