@@ -65,14 +65,15 @@ class Row:
 NEAR = ["launcher folder: {folder}", "version.ini: {folder}{sep}version.ini: read", 'AppVers: "5"', "version: 5",
         "pattern: Velmaris5????.exe", "near miss: Velmaris5-beta.exe", "near miss: Velmaris6.exe",
         "near miss: version.ini.txt", "!near miss: Velmaris5.exe", "!near miss: version.ini",
-        "candidate: Velmaris5.exe", "started: {folder}{sep}Velmaris5.exe"]
+        "candidate: Velmaris5.exe", "started: {folder}{sep}Velmaris5.exe", "!near misses not shown..."]
 
 # A failure whose box zenity shows, and closes as a user who presses Esc.
 DIALOG_BOX = dict(only="posix", display="zenity", ini=app_vers(b"99999"), files="", box=ERROR + "Overflow")
 
 ROWS = [
-    Row("the trace names near misses and what was started", args=["a", "b c"], line=' a "b c"',
-        files="*Velmaris5.exe Velmaris5-beta.exe Velmaris6.exe version.ini.txt",
+    Row("the trace names all 20 near misses (version* is listed second) and what was started", args=["a", "b c"],
+        line=' a "b c"', files="*Velmaris5.exe Velmaris5-beta.exe version.ini.txt" + "".join(
+            " Velmaris%d.exe" % v for v in range(6, 23)),
         trace={"posix": NEAR + ["argument: a", "argument: b c"], "wine": NEAR + ['argument: a "b c"']}),
     Row("the trace counts the near misses past 20 (the launcher is one)", trace=["near misses not shown: 5"],
         files=" ".join(["*Velmaris5.exe"] + ["Velmaris%d.exe" % v for v in range(6, 30)])),
@@ -253,7 +254,8 @@ class Platform:
             ("exit status %r, not %r" % (status, row.status), status is not None and status != row.status),
             ("boxes %r, not %r" % (boxes, box), boxes != ([box] if box else [])),
             ("main program got %.300r, not %.300r" % (record, expected), record != expected),
-            ("a program of the current folder started", (self.decoy / "record").exists())] if bad]
+            ("a program of the current folder started", (self.decoy / "record").exists()),
+            ("the trace it made may be run", row.trace_name and self.trace_file(row).stat().st_mode & 0o111)] if bad]
 
     def start_under_renames(self, row):
         """Starts while an updater renames version.ini 5 and 6 by turns: each must start one of them, never find 0."""
@@ -440,18 +442,16 @@ ENCODINGS = {"ANSI": lambda t: t.encode("ascii", "replace"), "UTF-8": lambda t: 
              "UTF-16LE": lambda t: b"\xff\xfe" + t.encode("utf-16-le"),
              "UTF-16BE": lambda t: b"\xfe\xff" + t.encode("utf-16-be")}
 LINE_ENDS = {"CR LF": "\r\n", "LF": "\n", "CR": "\r"}
-CHOICES = {
-    "number": [0, 1, 5, 12, -1],
-    "value": ["{n}", " {n} ", "{n}.4", "&H{x}", '"{n}"', "'{n}'", '"{n}', "{n} x", "{spread}"],
-    "section": ["[Version]", "[version]", "[{w}Version{w}]", "[Version]]", "[Version] ; c [x]", "[Version",
-                "[Version]x", "[VERSION]{w}"],
-    "key": ["AppVers", "appvers", "{w}AppVers{w}", "\x1aAppVers", "APPVERS"],
-    "before": ["", "Other=1", "; AppVers=3", "AppVers", "AppVersion=2", "App Vers=4", "AppVers{w}"],
-    "after": ["", "AppVers=9", "[Version]{e}AppVers=3", "[Other]{e}AppVers=4"],
-    "first": ["", "; \u00e9t\u00e9 \u65e5\U0001F600", "[Other]{e}AppVers=7"],
-    "tail": ["", "a", "A", "\u00e4", "\u00c4", "\U0001F600", "\uff5a", "_", "1", "12345", ".a"],
-    "case variant": [False, True],  # a second name that NTFS calls equal to the first
-}
+CHOICES = {"number": [0, 1, 5, 12, -1],
+           "value": ["{n}", " {n} ", "{n}.4", "&H{x}", '"{n}"', "'{n}'", '"{n}', "{n} x", "{spread}"],
+           "section": ["[Version]", "[version]", "[{w}Version{w}]", "[Version]]", "[Version] ; c [x]", "[Version",
+                       "[Version]x", "[VERSION]{w}"],
+           "key": ["AppVers", "appvers", "{w}AppVers{w}", "\x1aAppVers", "APPVERS"],
+           "before": ["", "Other=1", "; AppVers=3", "AppVers", "AppVersion=2", "App Vers=4", "AppVers{w}"],
+           "after": ["", "AppVers=9", "[Version]{e}AppVers=3", "[Other]{e}AppVers=4"],
+           "first": ["", "; \u00e9t\u00e9 \u65e5\U0001F600", "[Other]{e}AppVers=7"],
+           "tail": ["", "a", "A", "\u00e4", "\u00c4", "\U0001F600", "\uff5a", "_", "1", "12345", ".a"],
+           "case variant": [False, True]}  # a second name that NTFS calls equal to the first
 
 
 def generated_case(rng, index, made):
