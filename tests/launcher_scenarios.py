@@ -254,8 +254,7 @@ class Platform:
             ("exit status %r, not %r" % (status, row.status), status is not None and status != row.status),
             ("boxes %r, not %r" % (boxes, box), boxes != ([box] if box else [])),
             ("main program got %.300r, not %.300r" % (record, expected), record != expected),
-            ("a program of the current folder started", (self.decoy / "record").exists()),
-            ("the trace it made may be run", row.trace_name and self.trace_file(row).stat().st_mode & 0o111)] if bad]
+            ("a program of the current folder started", (self.decoy / "record").exists())] if bad]
 
     def start_under_renames(self, row):
         """Starts while an updater renames version.ini 5 and 6 by turns: each must start one of them, never find 0."""
@@ -354,8 +353,9 @@ class Posix(Platform):
         if row.stderr and shown:  # the graphical box is all there is to see
             text = "Velmaris: %s" % shown.partition("--text=")[2]
         boxes = [text[len("Velmaris: "):-1].replace("\n", "\r\n", 1)] if text else []
-        # Memory bounded, however large the growing version.ini is.
-        faults = ["peak memory %d KiB" % peak_kib] if row.ini == "growing" and peak_kib > 64 << 10 else []
+        # Memory bounded, however large the growing version.ini is; a trace it made is no program to start.
+        faults = [fault for fault, bad in [("peak memory %d KiB" % peak_kib, row.ini == "growing" and peak_kib > 64 << 10),
+                  ("the trace it made may be run", row.trace_name and self.trace_file(row).stat().st_mode & 0o111)] if bad]
         if row.display and shown != self.DIALOGS[row.display] % row.box.replace("\r\n", "\n"):
             faults.append("the dialog programs were given %r" % shown)
         return status, boxes, record and record.split(b"\0")[:-1], faults
