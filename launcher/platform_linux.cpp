@@ -107,7 +107,7 @@ void WriteBoxLine(std::string_view title, std::string_view prompt) {
   // A full pipe, or a terminal held by Ctrl-S, would keep the box and the
   // exit status waiting for someone to read: then the line is left out.
   pollfd error_out{STDERR_FILENO, POLLOUT, 0};
-  if (poll(&error_out, 1, 0) != 1 || (error_out.revents & POLLOUT) == 0) return;
+  if (poll(&error_out, 1, 0) != 1 || !(error_out.revents & POLLOUT)) return;
   char line[4096];
   std::size_t length = 0;
   const auto put = [&](char c) {
@@ -300,7 +300,7 @@ void platform::AppendToFile(const std::string& path, std::string_view text) noex
     // that the next start's lines do not run on from a part of one.
     const std::size_t written = WriteAll(fd, text);
     const off_t end = lseek(fd, 0, SEEK_CUR);  // a failed seek gives -1, a size ftruncate refuses
-    if (written > 0 && written < text.size() && lseek(fd, 0, SEEK_END) == end)
+    if (written < text.size() && lseek(fd, 0, SEEK_END) == end)
       ftruncate(fd, end - static_cast<off_t>(written));
   }
   close(fd);

@@ -278,9 +278,9 @@ class Platform:
 class Posix(Platform):
     name = "posix"
     RECORDER = b'#!/bin/sh\nprintf "%s\\0" "$0" "$@" > "${0%/*}/record.tmp" && mv "${0%/*}/record.tmp" "${0%/*}/record"\n'
-    # A dialog program whose box stays a while and is then closed with Esc; and one with no display to open.
+    # A dialog program closed with Esc after a while, which reads ZENITY_ESC as getenv does; one with no display.
     DIALOG = (b'#!/bin/sh\nsleep 0.2\nprintf "%s\\n" "${0##*/}" "$DISPLAY" "$@" >> "${0%/*}/../shown"\n'
-              b'exit "${ZENITY_ESC-1}"\n')
+              b'e=$(tr "\\0" "\\n" </proc/$$/environ | sed -n "s/^ZENITY_ESC=//p" | head -n1); exit "${e:-1}"\n')
     DIALOGS = {"zenity": "zenity\n:0\n--warning\n--no-markup\n--title=Velmaris\n--text=%s\n",
                "stale": "xmessage\n:0\n-title\nVelmaris\n-center\n-buttons\nOK:0\n%s\n"}
 
