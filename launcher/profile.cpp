@@ -84,7 +84,7 @@ ProfileReader::ProfileReader(std::string_view section, std::string_view key, std
     : section_(section),
       key_(key),
       capacity_(capacity),
-      name_(std::max(section.size(), key.size()) + 1),
+      name_(std::max(section.size(), key.size())),
       // Room for what the buffer holds, characters of up to four bytes, with
       // the opening quote of a quoted value.
       value_(4 * capacity) {}

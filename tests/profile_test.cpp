@@ -52,7 +52,7 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
       {"[Version]\x1A\n\x1A""AppVers\x0B=\f5\x1A", "5"}, {"[Version\0x]\nAppVers\0 x=7"s, "7"},
       {"[Version]\nAppVers \0=7"s, ""},             {v + "a=b", "a=b"},
       {v + "\"42\"", "42"},                         {v + " ' 42 ' ", " 42 "},
-      {v + "\"42'", "\"42'"},                       {v + "\"", "\""},
+      {v + "\"42'", "\"42'"},                       {v + "\"", "\""},  {v + "''", ""},
       {v + "1\0 2\n"s, "1"},                        {"[Ver\0sion]\nAppVers=1"s, ""},
       {"\xEF\xBB\xBF" + v + "8", "8"},              {v + std::string(150, '7'), std::string(99, '7')},
       {v + "\"" + std::string(150, '7') + "\"", std::string(99, '7')},
