@@ -13,8 +13,8 @@ TEST(Utf16, RoundTripsWhatWindowsCanHoldAndReplacesWhatItCannot) {
     EXPECT_EQ(ToUtf16(ToUtf8(text)), text);
   EXPECT_EQ(ToUtf8(u"\u007f\u0080\u07ff\u0800\U00010000\U0010FFFF\xD800x"),
             "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xED\xA0\x80x");
-  // Bytes that form no character (a stray, cut, overlong, or past U+10FFFF sequence) become U+FFFD each.
-  EXPECT_EQ(ToUtf16("\xFF" "a\x80" "\xE6\x97" "\xC0\xAF" "\xF4\x90\x80\x80"), std::u16string(1, 0xFFFD) + u"a" + std::u16string(9, 0xFFFD));
+  // Bytes that form no character (a lead past F4, strays, a cut, overlong or too large sequence) become U+FFFD each.
+  EXPECT_EQ(ToUtf16("a\xF8\x90\x80\x80" "\xE6\x97" "\xC0\xAF" "\xF4\x90\x80\x80"), u"a" + std::u16string(12, 0xFFFD));
 }
 
 TEST(ToUtf16Into, CutsToFitWithItsTerminatorAndNeverHalfAPair) {
