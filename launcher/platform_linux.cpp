@@ -100,14 +100,19 @@ void PutWithLineFeeds(std::string_view prompt, Put put) {
   }
 }
 
+// Whether standard error takes a write now. A full pipe, or a terminal held
+// by Ctrl-S, would keep the box and the exit status waiting for someone to
+// read: then the beep and the line are left out.
+bool ErrorOutReady() {
+  pollfd error_out{STDERR_FILENO, POLLOUT, 0};
+  return poll(&error_out, 1, 0) == 1 && (error_out.revents & POLLOUT);
+}
+
 // The box's line on standard error, "title: prompt". Put together on the
 // stack: the failure being reported may be that memory ran out.
 void WriteBoxLine(std::string_view title, std::string_view prompt) {
   const WriteSignalsIgnored ignored;
-  // A full pipe, or a terminal held by Ctrl-S, would keep the box and the
-  // exit status waiting for someone to read: then the line is left out.
-  pollfd error_out{STDERR_FILENO, POLLOUT, 0};
-  if (poll(&error_out, 1, 0) != 1 || !(error_out.revents & POLLOUT)) return;
+  if (!ErrorOutReady()) return;
   char line[4096];
   std::size_t length = 0;
   const auto put = [&](char c) {
@@ -136,6 +141,22 @@ std::vector<char*> DialogEnvironment() {
   return env;
 }
 
+// The dialog programs' output and complaints ("cannot open display") go to
+// /dev/null: on the launcher's standard error they would follow its line,
+// and a full pipe or a held terminal would keep them, and the launcher
+// waiting for them, from ending.
+struct QuietOutput {
+  posix_spawn_file_actions_t actions;
+  QuietOutput() {
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  }
+  ~QuietOutput() { posix_spawn_file_actions_destroy(&actions); }
+  QuietOutput(const QuietOutput&) = delete;
+  QuietOutput& operator=(const QuietOutput&) = delete;
+};
+
 // Shows the box through the first dialog program on PATH that shows it, and
 // waits until it is closed. Each ends with status 0 only when its box was
 // shown: a stale DISPLAY ends zenity and xmessage with 1, kdialog on a signal.
@@ -151,13 +172,14 @@ void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
       {"xmessage", "-title", title_text.c_str(), "-center", "-buttons", "OK:0", text.c_str(), nullptr},
   };
   const std::vector<char*> env = DialogEnvironment();
+  const QuietOutput quiet;
   // An inherited SIGCHLD ignored would reap each dialog program unseen, and
   // the next would show the box again.
   const ScopedDisposition reaped(SIGCHLD, SIG_DFL);
   for (const auto& argv : commands) {
     pid_t pid;
     int status;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), env.data()) == 0 &&
+    if (posix_spawnp(&pid, argv[0], &quiet.actions, nullptr, const_cast<char* const*>(argv), env.data()) == 0 &&
         waitpid(pid, &status, 0) == pid && status == 0)
       return;
   }
@@ -307,7 +329,7 @@ void platform::AppendToFile(const std::string& path, std::string_view text) noex
 }
 
 void platform::Beep() {
-  if (isatty(STDERR_FILENO)) WriteAll(STDERR_FILENO, "\a");
+  if (isatty(STDERR_FILENO) && ErrorOutReady()) WriteAll(STDERR_FILENO, "\a");
 }
 
 void platform::ShowMessageBox(std::string_view prompt, unsigned /*style*/, std::string_view title) noexcept {

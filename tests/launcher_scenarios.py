@@ -2,7 +2,7 @@
 """End-to-end scenarios, one table for every launcher build, each run in a temporary folder from another that holds
 a decoy version.ini and candidates; and a differential run that gives generated cases to both launchers. Under Wine,
 in a prefix that make_wine_prefix made: launcher_scenarios.py wine PRODUCT.exe X86_64.exe build/win64/tests"""
-import argparse, contextlib, dataclasses, os, random, re, resource, signal, subprocess, sys, tempfile, time  # noqa: E401
+import argparse, contextlib, dataclasses, os, pty, random, re, resource, signal, subprocess, sys, tempfile, time  # noqa: E401
 from pathlib import Path
 
 NOT_FOUND, ERROR = "Velmaris main program not found", "Error launching Velmaris main program.\r\n"
@@ -49,7 +49,7 @@ class Row:
     # execute-only, so none can be read; "unlisted": the folder may be written and searched, not listed.
     nobody: str = ""
     locked: bool = False  # version.ini unreadable (POSIX) or held without sharing (Wine)
-    stderr: str = ""  # POSIX: standard error a pipe whose reader has "gone", or one "full" that nobody reads
+    stderr: str = ""  # POSIX: standard error a pipe whose reader has "gone", one "full", or a terminal "held" by Ctrl-S
     display: str = ""  # POSIX: a graphical session where zenity "zenity" shows the box, or "stale" cannot
     elevated: bool = False  # Wine: the start through the consent prompt alone
     inherit: str = ""  # POSIX: "SIGCHLD ignored", a file-size limit of "200 bytes", or "stdin closed", from the caller
@@ -137,6 +137,7 @@ ROWS = [
         box=ERROR + "Overflow"),
     Row("standard error a closed pipe: status 2, and the graphical box", stderr="gone", **DIALOG_BOX),
     Row("standard error a full pipe that nobody reads: the graphical box, not a wait", stderr="full", **DIALOG_BOX),
+    Row("standard error a terminal held by Ctrl-S: no beep, the graphical box, not a wait", stderr="held", **DIALOG_BOX),
     Row("a dialog program that cannot open the display hands the box to the next", **dict(DIALOG_BOX, display="stale")),
     Row("an inherited SIGCHLD ignored: still one box", inherit="SIGCHLD ignored", **DIALOG_BOX),
     Row("a trace past the file-size limit: the start goes on, and the part written is taken back", only="posix",
@@ -279,7 +280,7 @@ class Posix(Platform):
     name = "posix"
     RECORDER = b'#!/bin/sh\nprintf "%s\\0" "$0" "$@" > "${0%/*}/record.tmp" && mv "${0%/*}/record.tmp" "${0%/*}/record"\n'
     # A dialog program closed with Esc after a while, which reads ZENITY_ESC as getenv does; one with no display.
-    DIALOG = (b'#!/bin/sh\nsleep 0.2\nprintf "%s\\n" "${0##*/}" "$DISPLAY" "$@" >> "${0%/*}/../shown"\n'
+    DIALOG = (b'#!/bin/sh\necho >&2; sleep 0.2\nprintf "%s\\n" "${0##*/}" "$DISPLAY" "$@" >> "${0%/*}/../shown"\n'
               b'e=$(tr "\\0" "\\n" </proc/$$/environ | sed -n "s/^ZENITY_ESC=//p" | head -n1); exit "${e:-1}"\n')
     DIALOGS = {"zenity": "zenity\n:0\n--warning\n--no-markup\n--title=Velmaris\n--text=%s\n",
                "stale": "xmessage\n:0\n-title\nVelmaris\n-center\n-buttons\nOK:0\n%s\n"}
@@ -289,7 +290,7 @@ class Posix(Platform):
             os.mkfifo(path)
         elif kind != "hidden":
             cut = self.RECORDER.ljust(4096 - len(MARK) + 1, b"#") + MARK + b"\n"  # whole but for the 4 KiB edge
-            kinds = {"junk": b"no interpreter line\n", "dialog": self.DIALOG, "stale": b"#!/bin/sh\nexit 1\n",
+            kinds = {"junk": b"no interpreter line\n", "dialog": self.DIALOG, "stale": b"#!/bin/sh\necho >&2; exit 1\n",
                      "nearmark": cut}
             path.write_bytes(kinds.get(kind, self.RECORDER))
             path.chmod(0o755)
@@ -334,17 +335,17 @@ class Posix(Platform):
         while writer and version_ini.stat().st_size < 64 << 20:  # growing already
             time.sleep(0.001)
         with open(self.errors, "wb") as errors:
-            pipe = os.pipe() if row.stderr else (None, errors.fileno())
+            pipe = pty.openpty() if row.stderr == "held" else os.pipe() if row.stderr else (None, errors.fileno())
             if row.stderr == "full":  # filled by one write cut short, then blocking as the launcher would find it
                 os.set_blocking(pipe[1], False), os.write(pipe[1], bytes(1 << 20)), os.set_blocking(pipe[1], True)
-            elif row.stderr:
-                os.close(pipe[0])
+            elif row.stderr:  # a reader that has gone, or the terminal's Ctrl-S
+                os.close(pipe[0]) if row.stderr == "gone" else os.write(pipe[0], b"\x13")
             inherit = {"SIGCHLD ignored": lambda: signal.signal(signal.SIGCHLD, signal.SIG_IGN),
                        "200 bytes": lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (200, 200)),
                        "stdin closed": lambda: os.close(0)}.get(row.inherit)
             status, peak_kib, record = run_in_session(argv, cwd, env, pipe[1], self.folder / "record", self.root,
                                                       preexec_fn=inherit)
-        for fd in pipe[row.stderr != "full":] if row.stderr else ():
+        for fd in pipe[row.stderr == "gone":] if row.stderr else ():
             os.close(fd)
         writer and (os.killpg(writer.pid, signal.SIGKILL), writer.wait())
         self.folder.chmod(0o755)
