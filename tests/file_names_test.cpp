@@ -42,8 +42,8 @@ TEST(NtfsLess, UpperCasedUtf16UnitsThenBytes) {
       {"a", "B", "b", "\xF0\x90\x80\x80"}, {"a", "ab"},  // U+10000 is D800 DC00
       {"Z", "z", "\xC3\xA9"}, {"i", "J", "\xC4\xB1"},
       {"\xC3\xA4", "\xC3\x96"}, {"\xC3\xA0", "\xC3\x81"},  // \u00e4 is \u00c4, before \u00d6; \u00e0 before \u00c1
-      // UTF-16 units: U+D830 alone, U+1F600 (D83D DE00), U+1F601, U+E000, U+FF5A (upper-cased to U+FF3A), U+FF3B.
-      {"\xED\xA0\xB0", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x81", "\xEE\x80\x80", "\xEF\xBD\x9A", "\xEF\xBC\xBB"},
+      // UTF-16 units: U+D830 alone, U+1F600 (D83D DE00) b, U+1F601 a (low unit first), U+E000, U+FF5A (as FF3A), U+FF3B.
+      {"\xED\xA0\xB0", "\xF0\x9F\x98\x80" "b", "\xF0\x9F\x98\x81" "a", "\xEE\x80\x80", "\xEF\xBD\x9A", "\xEF\xBC\xBB"},
       {"\xFE", "\xFF", "\xEF\xBF\xBD"},  // bytes that are no UTF-8, then U+FFFD
   };
   for (const auto& order : orders)

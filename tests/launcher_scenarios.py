@@ -11,7 +11,7 @@ DIFFERENTIAL_COUNT = 60  # cases enough, with the default seed, to make every ch
 SOURCE = Path(__file__).resolve().parents[1]
 # The mark that every build of the launcher carries in its first 4 KiB, as its header defines it.
 MARK = re.search(rb'#define VELMARIS_LAUNCHER_MARK "([^"]*)"', (SOURCE / "launcher/launcher_builds.h").read_bytes())[1]
-BUILDS = ("copy", "longer", "near", "other")  # kinds of file that are builds of the launcher
+BUILDS = ("copy", "longer", "near", "other", "part")  # kinds of file that are builds of the launcher
 
 
 def app_vers(value):  # a version.ini
@@ -26,7 +26,7 @@ class Row:
     # The folder's entries, blank-separated: NAME, NAME:KIND or NAME@TARGET (a symbolic link); *NAME must start.
     # KIND, where a platform has it: program (default), folder, fifo, hidden, junk, link (hard, to the launcher),
     # nearmark (first 4 KiB nearly the mark), held (its size, held unshared), and its builds: copy, longer (a byte
-    # more), near (stripped; on Wine signed), other (another build, or the row is skipped).
+    # more), near (stripped; on Wine signed), other (another build, or the row is skipped), part (its first 2 KiB).
     files: str = "*Velmaris5.exe"
     # version.ini's bytes, or None (none), "folder", "growing", or a link: "loop" to itself, "short" to a file of /sys,
     # whose size (4096) says more than it holds.
@@ -106,10 +106,10 @@ ROWS = [
     Row("two copies of the launcher, unreadable, do not start each other", ini=None, launcher="Velmaris0a.exe",
         files="Velmaris0b.exe:copy", box=NOT_FOUND, nobody="sealed",
         trace={"posix": ["passed over: Velmaris0b.exe: cannot be read, and has the launcher's size", "not found"]}),
-    Row("near-copies of the launcher start neither each other nor themselves", ini=None, launcher="Velmaris0a.exe",
-        launcher_kind="near", files="Velmaris0b.exe:copy Velmaris0c.exe:longer", box=NOT_FOUND, trace=[
-            "passed over: Velmaris0c.exe: carries the launcher's mark", "passed over: Velmaris0b.exe: carries the "
-            "launcher's mark", "passed over: Velmaris0a.exe: the launcher itself", "not found"]),
+    Row("near-copies of the launcher, and one a copy has begun, start none", ini=None, launcher="Velmaris0a.exe",
+        launcher_kind="near", files="Velmaris0b.exe:copy Velmaris0c.exe:longer Velmaris0d.exe:part", box=NOT_FOUND,
+        trace=["passed over: Velmaris0%s.exe: carries the launcher's mark" % c for c in "bcd"] + [
+            "passed over: Velmaris0a.exe: the launcher itself", "not found"]),
     Row("a launcher of another build beside a main program starts that program", files="Velmaris5z.exe:other "
         "*Velmaris5.exe", args=["a b", "c"], line=' "a b" c'),
     Row("a program whose first 4 KiB hold nearly the mark starts", files="*Velmaris5z.exe:nearmark Velmaris5.exe"),
@@ -219,7 +219,8 @@ class Platform:
         builds = [(self.folder / n, k) for _, n, k, _ in row.entries if k in BUILDS]
         for path, kind in [(launcher, row.launcher_kind)] + builds:
             image = (self.other if kind == "other" else self.launcher).read_bytes()
-            path.write_bytes({"longer": image + b"\0", "near": kind == "near" and self.near(image)}.get(kind, image))
+            path.write_bytes({"longer": image + b"\0", "near": kind == "near" and self.near(image),
+                              "part": image[:2048]}.get(kind, image))  # part: as a copy in progress leaves it
             path.chmod(0o755 if path == launcher else 0o644)
         for _, name, kind, target in row.entries:
             if target:
