@@ -50,7 +50,8 @@ class Row:
     nobody: str = ""
     locked: bool = False  # version.ini unreadable (POSIX) or held without sharing (Wine)
     stderr: str = ""  # POSIX: standard error a pipe whose reader has "gone", one "full", or a terminal "held" by Ctrl-S
-    display: str = ""  # POSIX: a graphical session where zenity "zenity" shows the box, or "stale" cannot
+    # POSIX: a graphical session where zenity "zenity" shows the box, or "stale" cannot; "none": dialog programs, no session
+    display: str = ""
     elevated: bool = False  # Wine: the start through the consent prompt alone
     inherit: str = ""  # POSIX: "SIGCHLD ignored", a file-size limit of "200 bytes", or "stdin closed", from the caller
 
@@ -140,6 +141,7 @@ ROWS = [
     Row("standard error a terminal held by Ctrl-S: no beep, the graphical box, not a wait", stderr="held", **DIALOG_BOX),
     Row("a dialog program that cannot open the display hands the box to the next", **dict(DIALOG_BOX, display="stale")),
     Row("an inherited SIGCHLD ignored: still one box", inherit="SIGCHLD ignored", **DIALOG_BOX),
+    Row("no graphical session: the dialog programs are not asked", **dict(DIALOG_BOX, display="none")),
     Row("a trace past the file-size limit: the start goes on, and the part written is taken back", only="posix",
         inherit="200 bytes", trace=["!launcher folder: {folder}"]),
     Row("a launcher folder past 256 bytes", only="posix", folder_length=300),
@@ -315,6 +317,7 @@ class Posix(Platform):
             self.make_file(self.root / "bin" / "xmessage", "dialog")
             # The caller's own ZENITY_ESC, which would hand a box closed with Esc on to the next program.
             env.update(PATH="%s:/usr/bin:/bin" % (self.root / "bin"), DISPLAY=":0", ZENITY_ESC="1")
+            row.display == "none" and env.pop("DISPLAY")
         argv = [launcher] + list(row.args)
         if row.nobody or row.locked:  # permissions do not bind root
             for path in [launcher] + [self.folder / name for _, name, kind, _ in row.entries if kind == "copy"]:
@@ -358,7 +361,8 @@ class Posix(Platform):
         # Memory bounded, however large the growing version.ini is; a trace it made is no program to start.
         faults = [fault for fault, bad in [("peak memory %d KiB" % peak_kib, row.ini == "growing" and peak_kib > 64 << 10),
                   ("the trace it made may be run", row.trace_name and self.trace_file(row).stat().st_mode & 0o111)] if bad]
-        if row.display and shown != self.DIALOGS[row.display] % row.box.replace("\r\n", "\n"):
+        dialogs = row.display not in ("", "none") and self.DIALOGS[row.display] % row.box.replace("\r\n", "\n") or None
+        if row.display and shown != dialogs:
             faults.append("the dialog programs were given %r" % shown)
         return status, boxes, record and record.split(b"\0")[:-1], faults
 
