@@ -1,5 +1,5 @@
 """check_windows_product.py EXE: the facts of the product that a fault in its
-build would change: i386 GUI program, system DLLs only, icon, version."""
+build would change: i386 GUI program, system DLLs only, icon, version, size."""
 import pefile, struct, sys  # noqa: E401
 
 pe = pefile.PE(sys.argv[1])
@@ -7,7 +7,10 @@ resources = {kind.id: {entry.id: entry.directory.entries[0].data.struct for entr
              for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries}
 group = resources.get(14, {}).get(1)
 fixed = pe.VS_FIXEDFILEINFO[0]
+size, sections = len(pe.__data__), ", ".join("%s %d" % (s.Name.rstrip(b"\0").decode(), s.SizeOfRawData) for s in pe.sections)
 checks = {
+    # The build is reproducible, so its size is a fact: a change that passes the limit says so here.
+    "at most 104 KiB, 106,496 bytes (%d bytes; by section: %s)" % (size, sections): size <= 106496,
     "i386, PE32, GUI": (pe.FILE_HEADER.Machine, pe.OPTIONAL_HEADER.Magic, pe.OPTIONAL_HEADER.Subsystem) == (0x14C, 0x10B, 2),
     "imports only Windows' own DLLs": {e.dll.decode().lower() for e in pe.DIRECTORY_ENTRY_IMPORT}
     <= {"kernel32.dll", "user32.dll", "msvcrt.dll"},
