@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string_view>
-#include <utility>
+#include <vector>
 
 #include "failure.h"
 #include "file_names.h"
@@ -76,22 +76,16 @@ std::string MainProgramPattern(std::int16_t version) {
 
 namespace {
 
-// The name that a listing yields last in NTFS order, of those before
-// `before` when that is not empty. Only it is kept: a folder of a thousand
-// candidates costs the launcher no more memory than one.
-struct LastCandidate {
-  std::string_view before;
-  std::string name;
-  bool traced;  // each entry once, from the first listing, when a trace is asked for
+// The plain names of one listing: the folder may change while the launcher
+// looks, and each name it passes over is then dropped from what it saw
+// rather than sought again in a listing that may differ.
+struct Candidates {
+  std::vector<std::string> names;
 
   static void Take(void* context, std::string_view name, platform::EntryKind kind) {
-    auto& last = *static_cast<LastCandidate*>(context);
     const bool plain = kind == platform::EntryKind::kPlain;
-    if (last.traced) trace::Line({plain ? "candidate: " : "passed over: ", name, Why(kind)});
-    if (!plain || (!last.before.empty() && !NtfsLess(name, last.before)) ||
-        (!last.name.empty() && !NtfsLess(last.name, name)))
-      return;
-    last.name = name;
+    trace::Line({plain ? "candidate: " : "passed over: ", name, Why(kind)});
+    if (plain) static_cast<Candidates*>(context)->names.emplace_back(name);
   }
 };
 
@@ -127,19 +121,23 @@ std::string FindMainProgram(const std::string& launcher_folder, std::int16_t ver
   const std::string pattern = MainProgramPattern(version);
   trace::Line({"pattern: ", pattern});
   if (trace::On()) TraceNearMisses(launcher_folder, pattern);
+  Candidates candidates;
+  platform::ListMatchingFiles(launcher_folder, pattern, &Candidates::Take, &candidates);
   // Only the name that would be started is asked whether it is a build of
-  // the launcher; when it is, the folder is listed again for the names
-  // before it, so that the other candidates cost nothing.
-  std::string passed_over;
+  // the launcher, so that the other candidates cost nothing; when it is, the
+  // greatest before it is asked next. Of names NTFS calls equal, which POSIX
+  // may hold side by side, the first listed stands for all.
+  const std::string* before = nullptr;
   for (;;) {
-    LastCandidate last{passed_over, {}, passed_over.empty()};
-    platform::ListMatchingFiles(launcher_folder, pattern, &LastCandidate::Take, &last);
-    if (last.name.empty()) return last.name;
-    const std::string path = platform::JoinPath(launcher_folder, last.name);
-    const PassOver why = WhyPassOver(platform::ReadFileHead(path, kMarkWindow));
-    if (why == PassOver::kNo) return last.name;
-    trace::Line({"passed over: ", last.name, Why(why)});
-    passed_over = std::move(last.name);
+    const std::string* greatest = nullptr;
+    for (const std::string& name : candidates.names) {
+      if ((!before || NtfsLess(name, *before)) && (!greatest || NtfsLess(*greatest, name))) greatest = &name;
+    }
+    if (!greatest) return {};
+    const PassOver why = WhyPassOver(platform::ReadFileHead(platform::JoinPath(launcher_folder, *greatest), kMarkWindow));
+    if (why == PassOver::kNo) return *greatest;
+    trace::Line({"passed over: ", *greatest, Why(why)});
+    before = greatest;
   }
 }
 
