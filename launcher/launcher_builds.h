@@ -15,9 +15,30 @@
 #define VELMARIS_LAUNCHER_MARK "VelmarisLaunch build mark fa88eb2ec37fa198"
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
-#include "platform.h"
+// Why a file's first bytes could not be read.
+enum class ReadRefusal {
+  kNone,
+  // Another program holds the file without sharing reads (Windows), as an
+  // updater writing it does; then it cannot be started either.
+  kInUse,
+  // Anything else: no read permission (an execute-only program still
+  // runs), the file gone since it was listed, a device that fails.
+  kOther,
+};
+
+// What one open of a file tells about it, as the platform finds it: whether
+// it is the running executable, whether it has its size, and its first
+// bytes. The identity and the size are asked even of a file that may not be
+// read.
+struct FileHead {
+  bool is_running_file = false;    // in whatever name or link
+  bool has_launcher_size = false;  // both sizes known and equal
+  std::string bytes;               // at most the limit asked for
+  ReadRefusal refusal = ReadRefusal::kNone;
+};
 
 // How much of a file's beginning is searched for the mark: one read.
 inline constexpr std::size_t kMarkWindow = 4096;
@@ -33,4 +54,4 @@ enum class PassOver {
 };
 
 // Why the file that would be started must be passed over, if it must.
-PassOver WhyPassOver(const platform::FileHead& file);
+PassOver WhyPassOver(const FileHead& file);

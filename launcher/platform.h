@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "launcher_builds.h"  // FileHead, which the platform fills
+
 namespace platform {
 
 // The launcher's own arguments, kept in the form the platform delivers them
@@ -57,27 +59,6 @@ using EntrySink = void (*)(void* context, std::string_view name, EntryKind kind)
 // Hands `sink` the entries of `folder` whose names match the wildcard
 // `pattern` (see MatchesWildcard), in no particular order.
 void ListMatchingFiles(const std::string& folder, std::string_view pattern, EntrySink sink, void* context);
-
-// Why a file's first bytes could not be read.
-enum class ReadRefusal {
-  kNone,
-  // Another program holds the file without sharing reads (Windows), as an
-  // updater writing it does; then it cannot be started either.
-  kInUse,
-  // Anything else: no read permission (an execute-only program still
-  // runs), the file gone since it was listed, a device that fails.
-  kOther,
-};
-
-// What one open of a file tells about it: whether it is the running
-// executable, whether it has its size, and its first bytes. The identity and
-// the size are asked even of a file that may not be read.
-struct FileHead {
-  bool is_running_file = false;    // in whatever name or link
-  bool has_launcher_size = false;  // both sizes known and equal
-  std::string bytes;               // at most the limit asked for
-  ReadRefusal refusal = ReadRefusal::kNone;
-};
 
 // Opens the file at `path` once and reads at most `limit` bytes of it. Never
 // throws but for memory: what it cannot learn stays false or empty.

@@ -270,7 +270,7 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
   if (error != 0) ThrowSystemError(error);
 }
 
-platform::FileHead platform::ReadFileHead(const std::string& path, std::size_t limit) {
+FileHead platform::ReadFileHead(const std::string& path, std::size_t limit) {
   FileHead head;
   // Non-blocking: a FIFO may have taken the file's place since the listing.
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

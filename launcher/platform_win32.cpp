@@ -219,7 +219,7 @@ void platform::ListMatchingFiles(const std::string& folder, std::string_view pat
   if (error != ERROR_NO_MORE_FILES) ThrowWindowsError(error);
 }
 
-platform::FileHead platform::ReadFileHead(const std::string& path, std::size_t limit) {
+FileHead platform::ReadFileHead(const std::string& path, std::size_t limit) {
   FileHead head;
   const std::wstring wide = Wide(path);
   HANDLE file = Open(wide, GENERIC_READ);
