@@ -28,8 +28,8 @@ class Row:
     # nearmark (first 4 KiB nearly the mark), held (its size, held unshared), and its builds: copy, longer (a byte
     # more), near (stripped; on Wine signed), other (another build, or the row is skipped), part (its first 2 KiB).
     files: str = "*Velmaris5.exe"
-    # version.ini's bytes, or None (none), "folder", "growing", or a link: "loop" to itself, "short" to a file of /sys,
-    # whose size (4096) says more than it holds.
+    # version.ini's bytes, or None (none), "folder", "fifo" (no writer), "growing", or a link: "loop" to itself, "short"
+    # to a file of /sys, whose size (4096) says more than it holds.
     ini: object = app_vers(b"5")
     ini_name: str = "version.ini"  # the name it is written under
     box: object = None  # the one box's text ("{path}": the candidate's path), or None for a start
@@ -124,6 +124,8 @@ ROWS = [
         ini=app_vers(b"1"), files="Velmaris1.exe Velmaris1.exe.new *Velmaris10.exe Velmaris10.exe.new"),
     Row("a folder named version.ini, even unreadable, is version 0", ini="folder", locked=True, files="*Velmaris0.exe"),
     Row("a version.ini that links to itself is version 0", ini="loop", files="*Velmaris0.exe"),
+    Row("a FIFO named version.ini that nobody writes is version 0, not a wait", only="posix", ini="fifo",
+        files="*Velmaris0.exe"),
     Row("a version.ini shorter than its size is read to its end", only="posix", ini="short", files="*Velmaris0.exe"),
     Row("standard input closed: the files the launcher opens are descriptor 0", only="posix", inherit="stdin closed",
         files="Velmaris5z.exe:copy *Velmaris5.exe", trace=["passed over: Velmaris5z.exe: carries the launcher's mark"]),
@@ -213,6 +215,8 @@ class Platform:
             self.make_file(self.decoy / name, "program")
         if row.ini == "folder":
             version_ini.mkdir()
+        elif row.ini == "fifo":
+            os.mkfifo(version_ini)
         elif row.ini in ("loop", "short"):
             version_ini.symlink_to("version.ini" if row.ini == "loop" else "/sys/devices/system/cpu/online")
         elif row.ini is not None:
