@@ -10,7 +10,7 @@ RUN_LIMIT_S, RECORD_WAIT_S = 60, 10  # a launcher still running after this has h
 DIFFERENTIAL_COUNT = 60  # cases enough, with the default seed, to make every choice
 SOURCE = Path(__file__).resolve().parents[1]
 # The mark that every build of the launcher carries in its first 4 KiB, as its header defines it.
-MARK = re.search(rb'#define VELMARIS_LAUNCHER_MARK "([^"]*)"', (SOURCE / "launcher/launcher_builds.h").read_bytes())[1]
+MARK = re.search(rb'#define VELMARIS_LAUNCHER_MARK "([^"]*)"', (SOURCE / "launcher/rules/launcher_builds.h").read_bytes())[1]
 BUILDS = ("copy", "longer", "near", "other", "part")  # kinds of file that are builds of the launcher
 
 
