@@ -113,11 +113,7 @@ std::size_t ProfileReader::SkipLines(std::string_view bytes, std::size_t from, s
     for (std::size_t search = from;; search = found[k] + 1) {
       if (found[k] < search) found[k] = std::min(bytes.find(firsts[k], search), none);
       if (found[k] >= next) break;
-      const std::size_t line_end = line_end_before(found[k]);
-      if (line_end != none) {
-        next = line_end;
-        break;
-      }
+      next = std::min(next, line_end_before(found[k]));
     }
   }
   return next;
