@@ -1,7 +1,6 @@
 #include "profile.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "text.h"
 
@@ -28,18 +27,6 @@ std::string FirstCharacters(const std::string& text, std::size_t count) {
     if (IsUtf8Lead(text[end]) && seen++ == count) break;
   }
   return text.substr(0, end);
-}
-
-// Where the line that runs on at `from` ends: its first CR or LF, or npos.
-// memchr rather than a loop: a line may be a gigabyte long.
-std::size_t LineEnd(std::string_view text, std::size_t from) {
-  const char* begin = text.data() + from;
-  const std::size_t size = text.size() - from;
-  const char* lf = static_cast<const char*>(std::memchr(begin, '\n', size));
-  const std::size_t until = lf != nullptr ? static_cast<std::size_t>(lf - begin) : size;
-  const char* cr = static_cast<const char*>(std::memchr(begin, '\r', until));
-  if (cr != nullptr) return from + static_cast<std::size_t>(cr - begin);
-  return lf != nullptr ? from + until : std::string_view::npos;
 }
 
 }  // namespace
@@ -90,6 +77,9 @@ ProfileReader::ProfileReader(std::string_view section, std::string_view key, std
       value_(4 * capacity) {}
 
 void ProfileReader::Feed(std::string_view bytes) {
+  // Where SkipLines found each character last. A 0 to begin with passes for
+  // a find that it then rejects: no line begins where a skip begins.
+  std::size_t found[3] = {};
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     if (Done()) return;
     if (encoding_ == Encoding::kUndecided) {
@@ -98,14 +88,39 @@ void ProfileReader::Feed(std::string_view bytes) {
     } else if (encoding_ != Encoding::kBytes) {
       DecodeUtf16(static_cast<unsigned char>(bytes[i]));
     } else {
-      // The rest of a line that defines nothing is passed over in one step.
       if (state_ == State::kSkipLine) {
-        i = LineEnd(bytes, i);
-        if (i == std::string_view::npos) return;
+        i = SkipLines(bytes, i, found);
+        if (i == bytes.size()) return;
       }
       Take(bytes[i]);
     }
   }
+}
+
+std::size_t ProfileReader::SkipLines(std::string_view bytes, std::size_t from, std::size_t (&found)[3]) const {
+  const std::size_t none = bytes.size();
+  // The line end before the blanks that lead up to `at`, if it comes after
+  // `from`; at or before it, the blanks belong to the line that is skipped.
+  const auto line_end_before = [&](std::size_t at) {
+    while (at != from && IsBlank(bytes[at - 1])) --at;
+    return at != from && (bytes[at - 1] == '\n' || bytes[at - 1] == '\r') ? at - 1 : none;
+  };
+  // Only these begin a line that may count: a section's "[" and, in the
+  // section, the key's first letter in either case (an empty key's NUL).
+  // Any other found as well costs time, not truth: a line handed back is
+  // read character by character. Blanks after the last line end begin a
+  // line that the next bytes tell.
+  const char key = FoldCase(key_.c_str()[0]);
+  const char firsts[] = {'[', key, static_cast<char>(key | 0x20)};
+  std::size_t next = line_end_before(none);
+  for (int k = 0; k < (in_section_ ? 3 : 1); ++k) {
+    for (std::size_t search = from;; search = found[k] + 1) {
+      if (found[k] < search) found[k] = std::min(bytes.find(firsts[k], search), none);
+      if (found[k] >= next) break;
+      next = std::min(next, line_end_before(found[k]));
+    }
+  }
+  return next;
 }
 
 void ProfileReader::DecideEncoding() {
@@ -134,6 +149,8 @@ void ProfileReader::DecodeUtf16(unsigned char byte) {
   }
   const char32_t unit = encoding_ == Encoding::kUtf16Le ? (byte << 8) | *odd_byte_ : (*odd_byte_ << 8) | byte;
   odd_byte_.reset();
+  // Within a line that defines nothing only its end counts.
+  if (state_ == State::kSkipLine && unit != '\n' && unit != '\r') return;
   // Unpaired surrogates stay as they are, in their three-byte forms
   // (WTF-8), as the wide reader hands them on.
   if (high_surrogate_ != 0) {

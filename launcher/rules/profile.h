@@ -60,6 +60,12 @@ class ProfileReader {
   enum class Encoding { kUndecided, kBytes, kUtf16Le, kUtf16Be };
   enum class State { kLineStart, kSkipLine, kSection, kKey, kValue, kDone };
 
+  // Where the lines that define nothing end in `bytes`: from `from`, within
+  // such a line, to the line end before one that may count, or to the end.
+  // The characters that can begin one are looked for by memchr, so lines
+  // that cannot count pass at memory speed. `found` holds where each was
+  // last found in `bytes`, so that no stretch of it is searched twice.
+  std::size_t SkipLines(std::string_view bytes, std::size_t from, std::size_t (&found)[3]) const;
   void DecideEncoding();
   void DecodeUtf16(unsigned char byte);
   void TakeCodePoint(char32_t code_point);

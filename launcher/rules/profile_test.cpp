@@ -60,7 +60,8 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
       {v + "'" + std::string(49, '7') + "  " + std::string(48, '7') + "'", std::string(49, '7') + "  " + std::string(47, '7')},
       {v + many + "9" + many, "9"},                 {v + "1" + many + "2", "1" + std::string(98, ' ')},
       {Utf16(u"[Version]\nAppVers=10\u65e5", true), "10\xE6\x97\xA5"},
-      {"[Other]\rAppVers=1\r[Version]\r;x\rAppVers=2\r", "2"},
+      {"[Other]\rAppVers=1\r[Version]\r;x\rAppVers=2\r", "2"}, {"[Version]\nx=AppVers=1\nx=1\n  appvers=2", "2"},
+      {"x=y [Version]\nx=\t[Version]\n \t[Version]\nAppVers=2", "2"}, {Utf16(u";\xD800\r[Version]\n;x\nAppVers=3", false), "3"},
       {Utf16(u"[Version]\nAppVers=\xD800" u"2\xDC00\xD83D\xDE00", false), "\xED\xA0\x80" "2\xED\xB0\x80\xF0\x9F\x98\x80"},
       {Utf16(u"[Version]\nAppVers=4\0" u"5", false), "4"},  {Utf16(u"[Version]\nAppVers=4\xD800", false), "4\xED\xA0\x80"},
   };
