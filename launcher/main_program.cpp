@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include "failure.h"
 #include "file_names.h"
@@ -77,15 +76,28 @@ std::string MainProgramPattern(std::int16_t version) {
 namespace {
 
 // The plain names of one listing: the folder may change while the launcher
-// looks, and each name it passes over is then dropped from what it saw
-// rather than sought again in a listing that may differ.
+// looks, and each name it passes over is then left out of what it saw
+// rather than sought again in a listing that may differ. One string, each
+// name ended by a NUL, which no name holds.
 struct Candidates {
-  std::vector<std::string> names;
+  std::string names;
 
   static void Take(void* context, std::string_view name, platform::EntryKind kind) {
     const bool plain = kind == platform::EntryKind::kPlain;
     trace::Line({plain ? "candidate: " : "passed over: ", name, Why(kind)});
-    if (plain) static_cast<Candidates*>(context)->names.emplace_back(name);
+    if (plain) (static_cast<Candidates*>(context)->names += name) += '\0';
+  }
+
+  // The greatest name in NTFS order before `before`, or before none when that
+  // is empty; empty when there is none, as no name is.
+  std::string_view GreatestBefore(std::string_view before) const {
+    std::string_view greatest;
+    for (std::size_t at = 0; at < names.size();) {
+      const std::string_view name(names.c_str() + at);
+      at += name.size() + 1;
+      if ((before.empty() || NtfsLess(name, before)) && (greatest.empty() || NtfsLess(greatest, name))) greatest = name;
+    }
+    return greatest;
   }
 };
 
@@ -127,18 +139,12 @@ std::string FindMainProgram(const std::string& launcher_folder, std::int16_t ver
   // the launcher, so that the other candidates cost nothing; when it is, the
   // greatest before it is asked next. Of names NTFS calls equal, which POSIX
   // may hold side by side, the first listed stands for all.
-  const std::string* before = nullptr;
-  for (;;) {
-    const std::string* greatest = nullptr;
-    for (const std::string& name : candidates.names) {
-      if ((!before || NtfsLess(name, *before)) && (!greatest || NtfsLess(*greatest, name))) greatest = &name;
-    }
-    if (!greatest) return {};
-    const PassOver why = WhyPassOver(platform::ReadFileHead(platform::JoinPath(launcher_folder, *greatest), kMarkWindow));
-    if (why == PassOver::kNo) return *greatest;
-    trace::Line({"passed over: ", *greatest, Why(why)});
-    before = greatest;
+  for (std::string_view name = candidates.GreatestBefore({}); !name.empty(); name = candidates.GreatestBefore(name)) {
+    const PassOver why = WhyPassOver(platform::ReadFileHead(platform::JoinPath(launcher_folder, name), kMarkWindow));
+    if (why == PassOver::kNo) return std::string(name);
+    trace::Line({"passed over: ", name, Why(why)});
   }
+  return {};
 }
 
 void StartMainProgram(const std::string& launcher_folder, const std::string& name,
