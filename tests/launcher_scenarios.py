@@ -79,6 +79,9 @@ ROWS = [
     Row("the trace counts the near misses past 20 (the launcher is one)", trace=["near misses not shown: 5"],
         files=" ".join(["*Velmaris5.exe"] + ["Velmaris%d.exe" % v for v in range(6, 30)])),
     Row("an empty trace variable asks for no trace", trace=""),
+    Row("C1 controls and the line and paragraph separators in the trace are spelt out",
+        args=["x\u0085started: /f\u2028\u2029\u009f"], line=" x\u0085started: /f\u2028\u2029\u009f",
+        trace=["argument: x\\xc2\\x85started: /f\\xe2\\x80\\xa8\\xe2\\x80\\xa9\\xc2\\x9f", "!started: /f"]),
     Row("quotes, blanks and backslashes are not re-split", only="wine", line=' \t "a  b"\t"" c\\"d \\\\"e f"  '),
     Row("any bytes in a word, and in the trace each on a line of its own", only="posix", args=[
         "", 'a"b', "'x'", " lead", "trail ", "tab\there", "back\\slash\\", "*", "$HOME", "new\nline", "\udcff invalid"],
