@@ -2,9 +2,9 @@
 // the executable, which only Linux's /proc/self/exe gives.
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/select.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,10 +102,15 @@ void PutWithLineFeeds(std::string_view prompt, Put put) {
 
 // Whether standard error takes a write now. A full pipe, or a terminal held
 // by Ctrl-S, would keep the box and the exit status waiting for someone to
-// read: then the beep and the line are left out.
+// read: then the beep and the line are left out. Asked by select, which
+// asks the descriptor what poll would: poll refuses more descriptors than
+// RLIMIT_NOFILE allows (EINVAL), so under a limit of 0 even this one.
 bool ErrorOutReady() {
-  pollfd error_out{STDERR_FILENO, POLLOUT, 0};
-  return poll(&error_out, 1, 0) == 1 && (error_out.revents & POLLOUT);
+  fd_set error_out;
+  FD_ZERO(&error_out);
+  FD_SET(STDERR_FILENO, &error_out);
+  timeval now{};
+  return select(STDERR_FILENO + 1, nullptr, &error_out, nullptr, &now) == 1;
 }
 
 // The box's line on standard error, "title: prompt". Put together on the

@@ -55,7 +55,7 @@ class Row:
     display: str = ""
     elevated: bool = False  # Wine: the start through the consent prompt alone
     # From the caller: a file-size limit, "size limit", that the trace's first line fits under and the rest does not;
-    # POSIX: "SIGCHLD ignored", "stdin closed"
+    # POSIX: "SIGCHLD ignored", "stdin closed", "no descriptors" (a limit of 0)
     inherit: str = ""
 
     def __post_init__(self):  # files as (star, name, kind, target); the name that must start, or ""; the exit status
@@ -82,9 +82,6 @@ ROWS = [
     Row("the trace counts the near misses past 20 (the launcher is one)", trace=["near misses not shown: 5"],
         files=" ".join(["*Velmaris5.exe"] + ["Velmaris%d.exe" % v for v in range(6, 30)])),
     Row("an empty trace variable asks for no trace", trace=""),
-    Row("C1 controls and the line and paragraph separators in the trace are spelt out",
-        args=["x\u0085started: /f\u2028\u2029\u009f"], line=" x\u0085started: /f\u2028\u2029\u009f",
-        trace=["argument: x\\xc2\\x85started: /f\\xe2\\x80\\xa8\\xe2\\x80\\xa9\\xc2\\x9f", "!started: /f"]),
     Row("C1 controls and the line and paragraph separators in the trace are spelt out",
         args=["x\u0085started: /f\u2028\u2029\u009f"], line=" x\u0085started: /f\u2028\u2029\u009f",
         trace=["argument: x\\xc2\\x85started: /f\\xe2\\x80\\xa8\\xe2\\x80\\xa9\\xc2\\x9f", "!started: /f"]),
@@ -153,6 +150,8 @@ ROWS = [
     Row("no graphical session: the dialog programs are not asked", **dict(DIALOG_BOX, display="none")),
     Row("a trace past the file-size limit: the start goes on, and the part written is taken back",
         inherit="size limit", trace=["before", "!l..."]),
+    Row("no descriptor allowed (ulimit -n 0): the box's line all the same", only="posix", inherit="no descriptors",
+        files="Velmaris5.exe", box=ERROR + "Too many open files"),
     Row("a launcher folder past 256 bytes", only="posix", folder_length=300),
     Row("a value is read as far as 99 characters", ini=app_vers(b"1" + b" " * 97 + b"23"),
         files="*Velmaris12abcd.exe Velmaris1.exe"),
@@ -182,7 +181,8 @@ def sign(image, root):
 
 INHERIT = {"SIGCHLD ignored": lambda: signal.signal(signal.SIGCHLD, signal.SIG_IGN),
            "size limit": lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (SIZE_LIMIT, SIZE_LIMIT)),
-           "stdin closed": lambda: os.close(0)}
+           "stdin closed": lambda: os.close(0),
+           "no descriptors": lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (0, 0))}
 
 
 def run_in_session(argv, cwd, env, stderr, record, scope, **popen):
