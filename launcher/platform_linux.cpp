@@ -199,15 +199,29 @@ platform::EntryKind KindOf(mode_t mode) {
 
 const char platform::kPathSeparator = '/';
 
-std::string platform::LauncherFolder() {
-  // Linux names no running file by a path of PATH_MAX bytes or more: the
-  // link cannot be read then (ENAMETOOLONG), and neither could the program.
+namespace {
+
+// The running file's path, links resolved. Linux names no running file by a
+// path of PATH_MAX bytes or more: the link cannot be read then
+// (ENAMETOOLONG), and neither could the program.
+std::string SelfPath() {
   char path[PATH_MAX];
   const ssize_t n = readlink(kSelf, path, sizeof path);
   if (n < 0) ThrowSystemError(errno);
-  const std::string_view folder(path, static_cast<std::size_t>(n));
-  const std::size_t slash = folder.rfind('/');
-  return slash == 0 ? "/" : std::string(folder.substr(0, slash));
+  return std::string(path, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+std::string platform::LauncherFolder() {
+  const std::string path = SelfPath();
+  const std::size_t slash = path.rfind('/');
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string platform::LauncherFileName() {
+  const std::string path = SelfPath();
+  return path.substr(path.rfind('/') + 1);
 }
 
 void platform::KeepArguments(int argc, char** argv) {

@@ -52,6 +52,14 @@ std::wstring ModulePath() {
   return path;
 }
 
+// The running executable's folder, before the path's last backslash, or its
+// name, after it: one function for both, which the product's size asks.
+std::string ModulePathPart(bool name) {
+  const std::wstring path = ModulePath();
+  const std::size_t slash = path.rfind(L'\\');
+  return Narrow(name ? std::wstring_view(path).substr(slash + 1) : std::wstring_view(path.data(), slash));
+}
+
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 ULONGLONG Size(DWORD high, DWORD low) {
@@ -135,10 +143,9 @@ void platform::RestrictDllSearch() {
 
 const char platform::kPathSeparator = '\\';
 
-std::string platform::LauncherFolder() {
-  const std::wstring path = ModulePath();
-  return Narrow(std::wstring_view(path).substr(0, path.rfind(L'\\')));
-}
+std::string platform::LauncherFolder() { return ModulePathPart(false); }
+
+std::string platform::LauncherFileName() { return ModulePathPart(true); }
 
 platform::Arguments platform::LauncherArguments() {
   const std::string command_line = Narrow(GetCommandLineW());
