@@ -6,7 +6,9 @@ import argparse, contextlib, dataclasses, os, pty, random, re, resource, signal,
 from pathlib import Path
 
 NOT_FOUND, ERROR = "Velmaris main program not found", "Error launching Velmaris main program.\r\n"
-SIZE_LIMIT = 1 << 20  # a file-size limit past what Wine's relay trace writes
+# A file-size limit above what Wine's relay trace writes, not above the registry: Wine's server, which saves that,
+# must be running already (make_wine_prefix leaves it so), not started by a start under the limit.
+SIZE_LIMIT = 1 << 20
 RUN_LIMIT_S, RECORD_WAIT_S = 60, 10  # a launcher still running after this has hung; a started program's time to record
 DIFFERENTIAL_COUNT = 60  # cases enough, with the default seed, to make every choice
 SOURCE = Path(__file__).resolve().parents[1]
