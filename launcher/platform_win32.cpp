@@ -320,7 +320,7 @@ void platform::AppendToFile(const std::string& path, std::string_view text) noex
       // starts at once follow each other.
       OVERLAPPED at_end{};
       at_end.Offset = at_end.OffsetHigh = MAXDWORD;
-      DWORD written = 0;
+      DWORD written;  // set by WriteFile before anything else, whatever comes of it
       WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, &at_end);
       // A write cut short (a full disk, a size limit) reports success for
       // the bytes that fit. It is taken back, so that the next start's lines
