@@ -6,9 +6,7 @@ import argparse, contextlib, dataclasses, os, pty, random, re, resource, signal,
 from pathlib import Path
 
 NOT_FOUND, ERROR = "Velmaris main program not found", "Error launching Velmaris main program.\r\n"
-# A file-size limit above what Wine's relay trace writes, not above the registry: Wine's server, which saves that,
-# must be running already (make_wine_prefix leaves it so), not started by a start under the limit.
-SIZE_LIMIT = 1 << 20
+SIZE_LIMIT = 1 << 20  # above Wine's relay trace, not its registry: its server must be running (make_wine_prefix)
 RUN_LIMIT_S, RECORD_WAIT_S = 60, 10  # a launcher still running after this has hung; a started program's time to record
 DIFFERENTIAL_COUNT = 60  # cases enough, with the default seed, to make every choice
 SOURCE = Path(__file__).resolve().parents[1]
@@ -56,9 +54,8 @@ class Row:
     # POSIX: a graphical session where zenity "zenity" shows the box, or "stale" cannot; "none": dialog programs, no session
     display: str = ""
     elevated: bool = False  # Wine: the start through the consent prompt alone
-    # From the caller: a file-size limit, "size limit", that the trace's first line fits under and the rest does not;
-    # POSIX: "SIGCHLD ignored", "stdin closed", "no descriptors" (a limit of 0)
-    inherit: str = ""
+    # From the caller: a "size limit" the trace's first line fits under, its rest not; POSIX: "SIGCHLD ignored",
+    inherit: str = ""  # "stdin closed", "no descriptors" (a limit of 0)
 
     def __post_init__(self):  # files as (star, name, kind, target); the name that must start, or ""; the exit status
         self.entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups()
@@ -258,9 +255,8 @@ class Platform:
         if row.fill:  # the main program's command line, in UTF-16 units
             taken = len(('"%s" ' % self.path_text(self.folder / "Velmaris5.exe")).encode("utf-16-le")) // 2
             row = dataclasses.replace(row, line=" " + "y" * (row.fill - taken))
-        # Made beforehand, so that a start as another user may write it too; under the size limit, 150 bytes short of it.
-        (self.root / "trace").write_bytes(b"\n" * (SIZE_LIMIT - 157) + b"before\n" if row.inherit == "size limit" else b"")
-        (self.root / "trace").chmod(0o666)
+        before = b"before\n".rjust(SIZE_LIMIT - 150, b"\n") if row.inherit == "size limit" else b""
+        (self.root / "trace").write_bytes(before), (self.root / "trace").chmod(0o666)  # another user may write it too
         status, boxes, record, faults = self.observe(row)
         box, lines = (value.get(self.name) if isinstance(value, dict) else value for value in (row.box, row.trace))
         box = box and box.replace("{path}", self.path_text(self.folder / "Velmaris5.exe"))
@@ -544,6 +540,10 @@ def main():
     rows, failed = [r for r in ROWS if (r.only or options.kind) == options.kind and options.k in r.name], 0
     for r in [r for r in rows if "other" in [kind for _, _, kind, _ in r.entries] and not Path(other).is_file()]:
         print("skipped: %s: no other build at %r" % (r.name, other))
+        rows.remove(r)
+    # Without a descriptor, the dynamic loader could not open a dynamically linked launcher's libraries.
+    for r in [r for r in rows if r.inherit == "no descriptors" and b"/ld-linux" in Path(launcher).read_bytes()[:4096]]:
+        print("skipped: %s: %s is linked dynamically" % (r.name, launcher))
         rows.remove(r)
     for r in rows:
         with tempfile.TemporaryDirectory(prefix="velmaris-") as root:
