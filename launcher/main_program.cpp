@@ -102,22 +102,27 @@ struct Candidates {
 };
 
 // Names that look meant to match and do not: another version's programs,
-// a tail too long, version.ini saved under another name. A screenful at
-// most, as a folder may hold thousands.
+// a tail too long, version.ini saved under another name. Not the running
+// launcher, whose name begins as the programs' do: listed in every trace, it
+// would be read as a cause. A screenful at most, as a folder may hold
+// thousands.
 struct NearMisses {
   static constexpr int kShown = 20;
   std::string_view pattern;
+  std::string launcher;
   int count = 0;
 
   static void Take(void* context, std::string_view name, platform::EntryKind) {
     auto& near = *static_cast<NearMisses*>(context);
-    if (MatchesWildcard(near.pattern, name) || CompareNtfs(name, "version.ini") == 0) return;
+    if (MatchesWildcard(near.pattern, name) || CompareNtfs(name, "version.ini") == 0 ||
+        CompareNtfs(name, near.launcher) == 0)
+      return;
     if (++near.count <= kShown) trace::Line({"near miss: ", name});
   }
 };
 
 void TraceNearMisses(const std::string& launcher_folder, std::string_view pattern) {
-  NearMisses near{pattern};
+  NearMisses near{pattern, platform::LauncherFileName()};
   for (const char* prefix : {"Velmaris*", "version*"})
     platform::ListMatchingFiles(launcher_folder, prefix, &NearMisses::Take, &near);
   if (near.count > NearMisses::kShown)

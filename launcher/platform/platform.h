@@ -33,6 +33,9 @@ inline std::string JoinPath(std::string_view folder, std::string_view name) {
 // Folder that holds the running executable.
 std::string LauncherFolder();
 
+// The running executable's name in that folder.
+std::string LauncherFileName();
+
 Arguments LauncherArguments();
 
 // Value of `key` in `section` of the profile (INI) file at `path`, cut to

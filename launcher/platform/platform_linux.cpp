@@ -2,9 +2,9 @@
 // the executable, which only Linux's /proc/self/exe gives.
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/select.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,10 +102,15 @@ void PutWithLineFeeds(std::string_view prompt, Put put) {
 
 // Whether standard error takes a write now. A full pipe, or a terminal held
 // by Ctrl-S, would keep the box and the exit status waiting for someone to
-// read: then the beep and the line are left out.
+// read: then the beep and the line are left out. Asked by select, which
+// asks the descriptor what poll would: poll refuses more descriptors than
+// RLIMIT_NOFILE allows (EINVAL), so under a limit of 0 even this one.
 bool ErrorOutReady() {
-  pollfd error_out{STDERR_FILENO, POLLOUT, 0};
-  return poll(&error_out, 1, 0) == 1 && (error_out.revents & POLLOUT);
+  fd_set error_out;
+  FD_ZERO(&error_out);
+  FD_SET(STDERR_FILENO, &error_out);
+  timeval now{};
+  return select(STDERR_FILENO + 1, nullptr, &error_out, nullptr, &now) == 1;
 }
 
 // The box's line on standard error, "title: prompt". Put together on the
@@ -194,15 +199,29 @@ platform::EntryKind KindOf(mode_t mode) {
 
 const char platform::kPathSeparator = '/';
 
-std::string platform::LauncherFolder() {
-  // Linux names no running file by a path of PATH_MAX bytes or more: the
-  // link cannot be read then (ENAMETOOLONG), and neither could the program.
+namespace {
+
+// The running file's path, links resolved. Linux names no running file by a
+// path of PATH_MAX bytes or more: the link cannot be read then
+// (ENAMETOOLONG), and neither could the program.
+std::string SelfPath() {
   char path[PATH_MAX];
   const ssize_t n = readlink(kSelf, path, sizeof path);
   if (n < 0) ThrowSystemError(errno);
-  const std::string_view folder(path, static_cast<std::size_t>(n));
-  const std::size_t slash = folder.rfind('/');
-  return slash == 0 ? "/" : std::string(folder.substr(0, slash));
+  return std::string(path, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+std::string platform::LauncherFolder() {
+  const std::string path = SelfPath();
+  const std::size_t slash = path.rfind('/');
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string platform::LauncherFileName() {
+  const std::string path = SelfPath();
+  return path.substr(path.rfind('/') + 1);
 }
 
 void platform::KeepArguments(int argc, char** argv) {

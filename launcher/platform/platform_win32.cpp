@@ -52,6 +52,14 @@ std::wstring ModulePath() {
   return path;
 }
 
+// The running executable's folder, before the path's last backslash, or its
+// name, after it: one function for both, which the product's size asks.
+std::string ModulePathPart(bool name) {
+  const std::wstring path = ModulePath();
+  const std::size_t slash = path.rfind(L'\\');
+  return Narrow(name ? std::wstring_view(path).substr(slash + 1) : std::wstring_view(path.data(), slash));
+}
+
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 ULONGLONG Size(DWORD high, DWORD low) {
@@ -135,10 +143,9 @@ void platform::RestrictDllSearch() {
 
 const char platform::kPathSeparator = '\\';
 
-std::string platform::LauncherFolder() {
-  const std::wstring path = ModulePath();
-  return Narrow(std::wstring_view(path).substr(0, path.rfind(L'\\')));
-}
+std::string platform::LauncherFolder() { return ModulePathPart(false); }
+
+std::string platform::LauncherFileName() { return ModulePathPart(true); }
 
 platform::Arguments platform::LauncherArguments() {
   const std::string command_line = Narrow(GetCommandLineW());
@@ -298,16 +305,31 @@ std::string platform::EnvironmentValue(const char* name) {
 }
 
 void platform::AppendToFile(const std::string& path, std::string_view text) noexcept {
-  // Appends each write whole at the end whoever else writes: traces of two
-  // starts at once follow each other.
+  // Write access, beyond appending, so that a write cut short can be taken
+  // back (SetEndOfFile asks for it).
   try {
     const HANDLE file =
-        CreateFileW(LongPath(Wide(path)).c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
+        CreateFileW(LongPath(Wide(path)).c_str(), FILE_WRITE_DATA | FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written;  // only to a file: a pipe without a reader would hold the launcher
-    if (GetFileType(file) == FILE_TYPE_DISK)
-      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    // Only to a file: a pipe without a reader would hold the launcher.
+    LARGE_INTEGER before, after;
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &before)) {
+      // The offset of all ones writes each write whole at the end whoever
+      // else writes, as a handle that may only append does: traces of two
+      // starts at once follow each other.
+      OVERLAPPED at_end{};
+      at_end.Offset = at_end.OffsetHigh = MAXDWORD;
+      DWORD written;  // set by WriteFile before anything else, whatever comes of it
+      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, &at_end);
+      // A write cut short (a full disk, a size limit) reports success for
+      // the bytes that fit. It is taken back, so that the next start's lines
+      // do not run on from a part of one, when the file has grown by it
+      // alone: not over another start's lines.
+      if (written < text.size() && GetFileSizeEx(file, &after) && after.QuadPart == before.QuadPart + written &&
+          SetFilePointerEx(file, before, nullptr, FILE_BEGIN))
+        SetEndOfFile(file);
+    }
     CloseHandle(file);
   } catch (const std::bad_alloc&) {
     // Memory that ran out goes unrecorded.

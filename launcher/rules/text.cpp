@@ -101,8 +101,12 @@ void AppendForLine(std::string& out, std::string_view text) {
   constexpr auto hex = [](int digit) { return static_cast<char>(digit < 10 ? '0' + digit : 'a' + digit - 10); };
   for (std::size_t i = 0; i < text.size();) {
     const Decoded c = DecodeUtf8(text, i);
-    const bool plain = c.code_point >= 0x20 && c.code_point != 0x7F && !IsHighSurrogate(c.code_point) &&
-                       !IsLowSurrogate(c.code_point) && !(c.code_point == kReplacementCharacter && c.length == 1);
+    const char32_t cp = c.code_point;
+    // C0, DEL and C1, and the line and paragraph separators: NEL (U+0085),
+    // U+2028 and U+2029 end a line for a reader that knows Unicode.
+    const bool control = cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029;
+    const bool plain = !control && !IsHighSurrogate(cp) && !IsLowSurrogate(cp) &&
+                       !(cp == kReplacementCharacter && c.length == 1);
     for (const std::size_t end = i + c.length; i < end; ++i) {
       const auto byte = static_cast<unsigned char>(text[i]);
       if (plain) out += text[i];

@@ -45,6 +45,6 @@ std::u16string ToUtf16(std::string_view text);
 void ToUtf16Into(char16_t* out, std::size_t capacity, std::string_view text);
 
 // Appends `text` fit for one line of a log that is UTF-8: each byte of a
-// control character, of a surrogate, and each byte that forms no character,
-// as \xNN.
+// control character (C0, DEL, C1), of a line or paragraph separator, of a
+// surrogate, and each byte that forms no character, as \xNN.
 void AppendForLine(std::string& out, std::string_view text);

@@ -33,6 +33,8 @@ TEST(AppendForLine, KeepsCharactersAndSpellsOutTheRestByteForByte) {
       {"a\nstarted: b\r\t\x1B[2J\x7F", "a\\x0astarted: b\\x0d\\x09\\x1b[2J\\x7f"},
       {"\xFF.exe\xC3", "\\xff.exe\\xc3"}, {"\xED\xA0\x80\xED\xBF\xBF", "\\xed\\xa0\\x80\\xed\\xbf\\xbf"},
       {"\x1F \x20"s + '\0' + "~", "\\x1f  \\x00~"},  // the edges of the controls
+      {"x\u0085started: \u0080\u009F\u00A0 \u2027\u2028\u2029\u202A",  // NEL, C1, the separators, and their edges
+       "x\\xc2\\x85started: \\xc2\\x80\\xc2\\x9f\u00A0 \u2027\\xe2\\x80\\xa8\\xe2\\x80\\xa9\u202A"},
   };
   for (const auto& [text, line] : cases) {
     std::string out = "> ";
