@@ -191,6 +191,10 @@ Section Uninstall
   Delete /REBOOTOK "$INSTDIR\${LAUNCHER_NAME}"
   Delete /REBOOTOK "$INSTDIR\${LAUNCHER_NAME}.old-*"
   Delete "$INSTDIR\version.ini"
+  ; An update cut short leaves its files under their temporary names.
+  Delete "$INSTDIR\${NAME}*.exe.new-*"
+  Delete "$INSTDIR\${LAUNCHER_NAME}.new-*"
+  Delete "$INSTDIR\version.ini.new-*"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${NAME}.lnk"
