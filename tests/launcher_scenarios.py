@@ -443,23 +443,23 @@ class Wine(Platform):
         ] if bad]
         return status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1), faults
 
-# The installer's run: versions 5 to 8 installed, updated and rolled back while a loop keeps starting the launcher; 9,
-# signed, while a box is open and a reader holds version.ini; then the uninstaller.
+# The installer's run: 5 to 8 installed, updated and rolled back under a loop of starts; 9 beside a box; the uninstaller.
 LOOP_STARTS, UNINSTALL_KEY = 200, r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmaris"
+PROGRAMS = r"Velmaris\\Velmaris[0-9]"  # the command lines of the main programs it installs, for pgrep
 
 
 def installer(product, x86_64, helpers):
     """Builds the installers and runs them under Wine, in a prefix that make_wine_prefix makes: 77 without makensis."""
-    wine, root, sessions, helpers = os.environ.get("WINELOADER", ""), Path(tempfile.mkdtemp()), [], Path(helpers).resolve()
+    wine, sessions, helpers = os.environ.get("WINELOADER", ""), [], Path(helpers).resolve()
     if not shutil.which("makensis") or not os.access(wine, os.X_OK):
         return print("skipped: makensis or Wine is missing; scripts/setup installs them") or 77
-    x86 = (launcher := windows_launcher(product, x86_64)) == product
+    x86, root = (launcher := windows_launcher(product, x86_64)) == product, Path(tempfile.mkdtemp())
     relay = dict(os.environ, WINEDEBUG="-all,+relay", WINEDLLOVERRIDES="winemenubuilder.exe=")
     folder = Path(os.environ["WINEPREFIX"], "drive_c", "Program Files" + " (x86)" * x86, "Velmaris")
     win, z = lambda path: "C:" + str(path).split("drive_c", 1)[1].replace("/", "\\"), lambda path: Wine.path_text(0, path)
-    text = lambda name: (root / name).read_bytes().decode("utf-8", "replace") if (root / name).exists() else ""  # noqa: E731
+    text = lambda name: (root / name).read_bytes().decode("utf-8", "replace") if (root / name).exists() else ""  # noqa
     until = lambda done, seconds=60: any(done() or time.sleep(0.05) for _ in range(seconds * 20))  # noqa: E731
-    gone = lambda pattern: until(lambda: subprocess.run(["pgrep", "-f", pattern], stdout=subprocess.DEVNULL).returncode)  # noqa: E731
+    gone = lambda command: until(lambda: subprocess.run(["pgrep", "-f", command], stdout=subprocess.DEVNULL).returncode)  # noqa
 
     def build(version, out, *signed):
         subprocess.run([SOURCE / "scripts/installer", helpers / "record_start.exe", str(version), root / out, *signed],
@@ -471,24 +471,20 @@ def installer(product, x86_64, helpers):
                                          stderr=open(root / log, "wb"), start_new_session=True))
         return sessions[-1]
 
-    def install(name, kept):  # the versions whose programs the folder must hold after it
-        began, status = time.monotonic(), run(root / name, "/S").wait()
-        print("installer %s: status %d, %.1f s" % (name, status, time.monotonic() - began), flush=True)
+    def install(name, kept, starts=0):  # after STARTS starts of the loop; the versions whose programs the folder holds
+        status = until(lambda: text("trace").count("launcher folder: ") >= starts) and run(root / name, "/S").wait()
         programs = "".join(sorted(p.name[8:-4] for p in folder.glob("Velmaris?.exe")))
-        return [] if status == 0 and programs == kept else ["%s: status %d, programs %s" % (name, status, programs)]
+        return [] if status == 0 and programs == kept else ["%s: status %s, programs %s" % (name, status, programs)]
 
     def start(version, count=1, meanwhile=list, **popen):  # COUNT starts at least; the record of a single one
-        gone(r"Velmaris\\Velmaris[0-9]"), (folder / "record").unlink(missing_ok=True), (root / "stop").unlink(missing_ok=True)
+        gone(PROGRAMS), (folder / "record").unlink(missing_ok=True), (root / "stop").unlink(missing_ok=True)
         loop = run("cmd", "/c", z(SOURCE / "tests/windows/start_loop.cmd"), win(folder / "VelmarisLaunch.exe"), str(count),
                    z(root / "stop"), **popen)
-        faults = meanwhile() + [(root / "stop").touch(), loop.wait(), gone(r"Velmaris\\Velmaris[0-9]")][:0]
-        program, record = win(folder / ("Velmaris%s.exe" % version)), text(folder / "record").encode().decode("utf-16-le")
-        return faults + ([] if count > 1 or record == program + '\0"%s" hello "two words"' % program else ["started: %r" % record])
+        faults = meanwhile() + [(root / "stop").touch(), until(lambda: loop.poll() is not None, 60 + count)][:0]
+        program, record = win(folder / ("Velmaris%s.exe" % version)), gone(PROGRAMS) and text(folder / "record")
+        return faults + ([] if count > 1 or record == (program + '\0"%s" hello "two words"' % program).encode(
+            "utf-16-le").decode() else ["started: %r" % record])
 
-    def updates():  # each waits for a fifth of the loop's starts, and keeps the version it replaces
-        for n, (version, kept) in enumerate([("6", "56"), ("7", "67"), ("8", "78"), ("7", "78")]):
-            until(lambda: text("trace").count("launcher folder: ") >= n * LOOP_STARTS // 5)
-            yield from install("%s.exe" % version, kept)
     sign(Path(launcher).read_bytes(), root)  # root/cert and root/key, which scripts/installer signs with
     faults = ["version %d built twice: two installers" % v for v in (5, 6, 7, 8) if build(v, "%d.exe" % v) != build(v, "2")]
     build(9, "9.exe", root / "cert", root / "key")
@@ -499,12 +495,13 @@ def installer(product, x86_64, helpers):
         query = [wine, "reg", "query", UNINSTALL_KEY, "/reg:%d" % (32 if x86 else 64)]
         entry = subprocess.run(query, capture_output=True, env=relay, text=True).stdout if shortcut.exists() else "no shortcut"
         faults += [] if re.search(r'QuietUninstallString +REG_SZ +"C:.*\\uninstall.exe" /S', entry) else [entry]
-        began = time.monotonic()
-        faults += start(7, LOOP_STARTS, lambda: list(updates()), log="loop",
-                        env=dict(relay, VELMARIS_LAUNCH_TRACE=z(root / "trace"))) + start(7)
+        # Each after a fifth of the starts, keeping the program of the version it replaces till the next.
+        updates = lambda: install("6.exe", "56") + install("7.exe", "67", 40) + install("8.exe", "78", 80) + install(  # noqa
+            "7.exe", "78", 120)
+        faults += start(7, LOOP_STARTS, updates, log="loop", env=dict(relay, VELMARIS_LAUNCH_TRACE=z(root / "trace")))
         versions = "".join(re.findall(r"^started: .*\\Velmaris(\d)\.exe$", text("trace"), re.M))
         count, runs = text("trace").count("folder: "), re.sub(r"(\d)\1*", lambda m: " %s x%d" % (m[1], len(m[0])), versions)
-        print("loop: %d starts in %.0f s:%s" % (count, time.monotonic() - began, runs))
+        print("loop: %d starts:%s" % (count, runs))
         faults += [fault for fault, bad in [("%d starts" % count, count < LOOP_STARTS), ("versions" + runs, len(versions) !=
                    count or not re.fullmatch("5*6*7*8*7*", versions)), ("a box", "MessageBoxW(" in text("loop"))] if bad]
         # A launcher shows its box, holding its file; a reader holds version.ini without sharing till the update retries.
@@ -518,15 +515,15 @@ def installer(product, x86_64, helpers):
         update = run(root / "9.exe", "/S", log="update")
         until(lambda: update.poll() is not None or text("update").count('\\\\version.ini",') > 1)  # a rename retried
         os.killpg(holder.pid, signal.SIGKILL), update.wait()
-        unsigned = [f.name for f in (root / "9.exe", folder / "uninstall.exe", folder / "VelmarisLaunch.exe") if subprocess.run(
-            ["osslsigncode", "verify", "-CAfile", root / "cert", "-in", f], stdout=subprocess.DEVNULL).returncode]
+        unsigned = [f.name for f in (root / "9.exe", folder / "uninstall.exe", folder / "VelmarisLaunch.exe") if
+                    subprocess.run(["osslsigncode", "verify", "-CAfile", root / "cert", "-in", f], capture_output=True).returncode]
         faults += [fault for fault, bad in [("update beside a box: status %d" % update.returncode, update.returncode),
                    ("the box closed", box.poll() is not None), ("not signed: %s" % unsigned, unsigned)] if bad] + start(9)
-        os.killpg(box.pid, signal.SIGKILL), (folder / "record").unlink(), (folder / "notes.txt").write_text("a user's")
+        os.killpg(box.pid, signal.SIGKILL), (folder / "record").unlink(missing_ok=True), (folder / "x").write_text("user's")
         run(folder / "uninstall.exe", "/S").wait(), gone("~nsu")  # once its copy in a temporary ~nsu folder has started
         left = sorted(p.name for p in folder.iterdir())
-        faults += [] if left == ["notes.txt"] and not shortcut.exists() and subprocess.run(
-            query, env=relay, capture_output=True).returncode else ["uninstalled: the folder holds %s" % left]
+        faults += [] if left == ["x"] and not shortcut.exists() and subprocess.run(query, env=relay, capture_output=True) \
+            .returncode else ["uninstalled: the folder holds %s" % left]
     finally:
         for process in sessions:
             with contextlib.suppress(ProcessLookupError):
