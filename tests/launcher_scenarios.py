@@ -2,7 +2,8 @@
 """End-to-end scenarios, one table for every launcher build, each run in a temporary folder from another that holds
 a decoy version.ini and candidates; and a differential run that gives generated cases to both launchers. Under Wine,
 in a prefix that make_wine_prefix made: launcher_scenarios.py wine PRODUCT.exe X86_64.exe build/win64/tests"""
-import argparse, contextlib, dataclasses, os, pty, random, re, resource, signal, subprocess, sys, tempfile, time  # noqa: E401
+import argparse, contextlib, dataclasses, os, pty, random, re, resource, shutil, signal, subprocess, sys  # noqa: E401
+import tempfile, time  # noqa: E401
 from pathlib import Path
 
 NOT_FOUND, ERROR = "Velmaris main program not found", "Error launching Velmaris main program.\r\n"
@@ -386,7 +387,8 @@ class Posix(Platform):
 # Wine's relay trace: the calls that make_wine_prefix has it trace (its RelayInclude list, made here), and what the
 # verdicts read of them. kernel32's calls may be traced under kernelbase, which holds them on newer Wine.
 RELAY_INCLUDE = ";".join(["user32.MessageBoxW", "user32.MessageBeep"] + [d + "." + c for d in ("kernel32", "kernelbase")
-                         for c in ("SetDefaultDllDirectories", "CreateFileW", "FindResourceW", "ActivateActCtx")])
+                         for c in ("SetDefaultDllDirectories", "CreateFileW", "FindResourceW", "ActivateActCtx",
+                                   "MoveFileExW")])
 KERNEL = r"(?:KERNEL32|kernelbase)\."
 # A call's strings as L"...", escaping \ " CR LF TAB, and characters outside printable ASCII as \XXXX (hex).
 TRACED = r'L"((?:[^"\\]|\\.)*)"'
@@ -457,6 +459,95 @@ class Wine(Platform):
             ("the icon form found no icon group 1", status in (0, 1) and not row.elevated and not ICON_FOUND.search(trace)),
         ] if bad]
         return status, boxes, record and record.decode("utf-16-le", "surrogatepass").split("\0", 1), faults
+
+# The installer's run: 5 to 8 installed, updated and rolled back under a loop of starts; 9 beside a box; the uninstaller.
+LOOP_STARTS, UNINSTALL_KEY = 200, r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmaris"
+PROGRAMS = r"Velmaris\\Velmaris[0-9]"  # the command lines of the main programs it installs, for pgrep
+
+
+def installer(product, x86_64, helpers):
+    """Builds the installers and runs them under Wine, in a prefix that make_wine_prefix makes: 77 without makensis."""
+    wine, sessions, helpers = os.environ.get("WINELOADER", ""), [], Path(helpers).resolve()
+    if not shutil.which("makensis") or not os.access(wine, os.X_OK):
+        return print("skipped: makensis or Wine is missing; scripts/setup installs them") or 77
+    x86, root = (launcher := windows_launcher(product, x86_64)) == product, Path(tempfile.mkdtemp())
+    relay = dict(os.environ, WINEDEBUG="-all,+relay", WINEDLLOVERRIDES="winemenubuilder.exe=")
+    folder = Path(os.environ["WINEPREFIX"], "drive_c", "Program Files" + " (x86)" * x86, "Velmaris")
+    win, z = lambda path: "C:" + str(path).split("drive_c", 1)[1].replace("/", "\\"), lambda path: Wine.path_text(0, path)
+    text = lambda name: (root / name).read_bytes().decode("utf-8", "replace") if (root / name).exists() else ""  # noqa
+    until = lambda done, seconds=60: any(done() or time.sleep(0.05) for _ in range(seconds * 20))  # noqa: E731
+    gone = lambda command: until(lambda: subprocess.run(["pgrep", "-f", command], stdout=subprocess.DEVNULL).returncode)  # noqa
+
+    def build(version, out, *signed):
+        subprocess.run([SOURCE / "scripts/installer", helpers / "record_start.exe", str(version), root / out, *signed],
+                       check=True, env=dict(os.environ, LAUNCHER=launcher, TARGET="%s-unicode" % ("amd64", "x86")[x86]))
+        return (root / out).read_bytes()
+
+    def run(*argv, log="/dev/null", env=relay):  # in a session of its own, ended at the end
+        sessions.append(subprocess.Popen([wine, *argv], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                         stderr=open(root / log, "wb"), start_new_session=True))
+        return sessions[-1]
+
+    def install(name, kept, starts=0):  # after STARTS starts of the loop; the versions whose programs the folder holds
+        status = until(lambda: text("trace").count("launcher folder: ") >= starts) and run(root / name, "/S").wait()
+        programs = "".join(sorted(p.name[8:-4] for p in folder.glob("Velmaris?.exe")))
+        return [] if status == 0 and programs == kept else ["%s: status %s, programs %s" % (name, status, programs)]
+
+    def start(version, count=1, meanwhile=list, **popen):  # COUNT starts at least; the record of a single one
+        gone(PROGRAMS), (folder / "record").unlink(missing_ok=True), (root / "stop").unlink(missing_ok=True)
+        loop = run("cmd", "/c", z(SOURCE / "tests/windows/start_loop.cmd"), win(folder / "VelmarisLaunch.exe"), str(count),
+                   z(root / "stop"), **popen)
+        faults = meanwhile() + [(root / "stop").touch(), until(lambda: loop.poll() is not None, 60 + count)][:0]
+        program, record = win(folder / ("Velmaris%s.exe" % version)), gone(PROGRAMS) and text(folder / "record")
+        return faults + ([] if count > 1 or record == (program + '\0"%s" hello "two words"' % program).encode(
+            "utf-16-le").decode() else ["started: %r" % record])
+
+    sign(Path(launcher).read_bytes(), root)  # root/cert and root/key, which scripts/installer signs with
+    faults = ["version %d built twice: two installers" % v for v in (5, 6, 7, 8) if build(v, "%d.exe" % v) != build(v, "2")]
+    build(9, "9.exe", root / "cert", root / "key")
+    try:
+        subprocess.run([SOURCE / "tests/make_wine_prefix", helpers / "spawn_exact.exe", "null"], check=True)
+        faults += install("5.exe", "5") + start(5)
+        shortcut = Path(os.environ["WINEPREFIX"], "drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Velmaris.lnk")
+        query = [wine, "reg", "query", UNINSTALL_KEY, "/reg:%d" % (32 if x86 else 64)]
+        entry = subprocess.run(query, capture_output=True, env=relay, text=True).stdout if shortcut.exists() else "no shortcut"
+        faults += [] if re.search(r'QuietUninstallString +REG_SZ +"C:.*\\uninstall.exe" /S', entry) else [entry]
+        # Each after a fifth of the starts, keeping the program of the version it replaces till the next.
+        updates = lambda: install("6.exe", "56") + install("7.exe", "67", 40) + install("8.exe", "78", 80) + install(  # noqa
+            "7.exe", "78", 120)
+        faults += start(7, LOOP_STARTS, updates, log="loop", env=dict(relay, VELMARIS_LAUNCH_TRACE=z(root / "trace")))
+        versions = "".join(re.findall(r"^started: .*\\Velmaris(\d)\.exe$", text("trace"), re.M))
+        count, runs = text("trace").count("folder: "), re.sub(r"(\d)\1*", lambda m: " %s x%d" % (m[1], len(m[0])), versions)
+        print("loop: %d starts:%s" % (count, runs))
+        faults += [fault for fault, bad in [("%d starts" % count, count < LOOP_STARTS), ("versions" + runs, len(versions) !=
+                   count or not re.fullmatch("5*6*7*8*7*", versions)), ("a box", "MessageBoxW(" in text("loop"))] if bad]
+        # A launcher shows its box, holding its file; a reader holds version.ini without sharing till the update retries.
+        (folder / "next").write_bytes(app_vers(b"99")), os.replace(folder / "next", folder / "version.ini")
+        (root / "request").write_bytes("\0".join([z(helpers / "spawn_exact.exe"), "x", "C:\\", win(folder / "version.ini"),
+                                                  ""]).encode("utf-16-le"))  # a spawn_exact that sleeps, while it holds
+        box, holder = run(win(folder / "VelmarisLaunch.exe"), log="box"), run(helpers / "spawn_exact.exe",
+                                                                               z(root / "request"), log="hold")
+        opened = KERNEL + r"CreateFileW\(\) retval=0*[1-9a-f]"  # the request, then version.ini
+        until(lambda: "MessageBoxW(" in text("box") and len(re.findall(opened, text("hold"))) > 1)
+        update = run(root / "9.exe", "/S", log="update")
+        until(lambda: update.poll() is not None or text("update").count('\\\\version.ini",') > 1)  # a rename retried
+        os.killpg(holder.pid, signal.SIGKILL), update.wait()
+        unsigned = [f.name for f in (root / "9.exe", folder / "uninstall.exe", folder / "VelmarisLaunch.exe") if
+                    subprocess.run(["osslsigncode", "verify", "-CAfile", root / "cert", "-in", f], capture_output=True).returncode]
+        faults += [fault for fault, bad in [("update beside a box: status %d" % update.returncode, update.returncode),
+                   ("the box closed", box.poll() is not None), ("not signed: %s" % unsigned, unsigned)] if bad] + start(9)
+        os.killpg(box.pid, signal.SIGKILL), (folder / "record").unlink(missing_ok=True), (folder / "x").write_text("user's")
+        run(folder / "uninstall.exe", "/S").wait(), gone("~nsu")  # once its copy in a temporary ~nsu folder has started
+        left = sorted(p.name for p in folder.iterdir())
+        faults += [] if left == ["x"] and not shortcut.exists() and subprocess.run(query, env=relay, capture_output=True) \
+            .returncode else ["uninstalled: the folder holds %s" % left]
+    finally:
+        for process in sessions:
+            with contextlib.suppress(ProcessLookupError):
+                os.killpg(process.pid, signal.SIGKILL)
+        subprocess.run([SOURCE / "tests/make_wine_prefix", "--stop"]), shutil.rmtree(root)
+    print("\n".join("FAIL: " + fault for fault in faults) or "ok: installer")
+    return 1 if faults else 0
 
 
 # The differential run's choices; U+00A0 is no white space to either reader.
@@ -530,11 +621,13 @@ def main():
     parser.add_argument("--count", type=int, default=DIFFERENTIAL_COUNT, help="the differential run's cases")
     parser.add_argument("--other-build", default="", help="another build of the POSIX launcher, which the rows that "
                         "need one are skipped without; under Wine the other of the two Windows builds serves")
-    parser.add_argument("kind", choices=["posix", "wine", "differential", "relay-include"])
+    parser.add_argument("kind", choices=["posix", "wine", "differential", "installer", "relay-include"])
     parser.add_argument("builds", nargs="*")
     options = parser.parse_args()
     if options.kind == "relay-include":  # for make_wine_prefix
         return print(RELAY_INCLUDE)
+    if options.kind == "installer":
+        return installer(*options.builds)
     if options.kind == "differential":
         posix_launcher, product, x86_64, helpers = options.builds
         return differential(posix_launcher, windows_launcher(product, x86_64), helpers, options.seed, options.count)
