@@ -211,6 +211,13 @@ def run_in_session(argv, cwd, env, stderr, record, scope, **popen):
             process.wait()
 
 
+def end_session(process):
+    """Ends `process` and every process of its session: a loop, with the command it runs."""
+    with contextlib.suppress(ProcessLookupError):
+        os.killpg(process.pid, signal.SIGKILL)
+    process.wait()
+
+
 class Platform:
     def __init__(self, launcher, root, other="", helpers=""):  # helpers: the Windows test programs' folder
         self.launcher, self.root, self.errors = Path(launcher).resolve(), root, root / "stderr"
@@ -261,7 +268,8 @@ class Platform:
             taken = len(('"%s" ' % self.path_text(self.folder / "Velmaris5.exe")).encode("utf-16-le")) // 2
             row = dataclasses.replace(row, line=" " + "y" * (row.fill - taken))
         before = b"before\n".rjust(SIZE_LIMIT - 150, b"\n") if row.inherit == "size limit" else b""
-        (self.root / "trace").write_bytes(before), (self.root / "trace").chmod(0o666)  # another user may write it too
+        (self.root / "trace").write_bytes(before)
+        (self.root / "trace").chmod(0o666)  # another user may write it too
         status, boxes, record, faults = self.observe(row)
         box, lines = (value.get(self.name) if isinstance(value, dict) else value for value in (row.box, row.trace))
         box = box and box.replace("{path}", self.path_text(self.folder / "Velmaris5.exe"))
@@ -288,7 +296,7 @@ class Platform:
         try:
             bad = [outcome for outcome in (self.observe(row)[:2] for _ in range(row.renames)) if outcome != (0, [])]
         finally:
-            os.killpg(renamer.pid, signal.SIGKILL), renamer.wait()  # the loop, with the command it runs
+            end_session(renamer)
         return ["%d of %d starts went otherwise: %r" % (len(bad), row.renames, bad[:3])] if bad else []
 
     def trace_file(self, row):
@@ -337,12 +345,14 @@ class Posix(Platform):
             self.make_file(self.root / "bin" / "xmessage", "dialog")
             # The caller's own ZENITY_ESC, which would hand a box closed with Esc on to the next program.
             env.update(PATH="%s:/usr/bin:/bin" % (self.root / "bin"), DISPLAY=":0", ZENITY_ESC="1")
-            row.display == "none" and env.pop("DISPLAY")
+            if row.display == "none":
+                env.pop("DISPLAY")
         argv = [launcher] + list(row.args)
         if row.nobody or row.locked:  # permissions do not bind root
             for path in [launcher] + [self.folder / name for _, name, kind, _ in row.entries if kind == "copy"]:
                 path.chmod(0o111 if row.nobody == "sealed" else 0o755)
-            row.ini is None or (self.folder / "version.ini").chmod(0 if row.locked else 0o644)
+            if row.ini is not None:
+                (self.folder / "version.ini").chmod(0 if row.locked else 0o644)
             self.root.chmod(0o755)
             self.folder.chmod(0o333 if row.nobody == "unlisted" else 0o777)
             argv[:0] = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
@@ -368,7 +378,8 @@ class Posix(Platform):
                                                       preexec_fn=INHERIT.get(row.inherit))
         for fd in pipe[row.stderr == "gone":] if row.stderr else ():
             os.close(fd)
-        writer and (os.killpg(writer.pid, signal.SIGKILL), writer.wait())
+        if writer:
+            end_session(writer)
         self.folder.chmod(0o755)
         text = self.errors.read_bytes().decode("utf-8", "surrogateescape")
         shown = (self.root / "shown").read_text() if (self.root / "shown").exists() else None
@@ -469,7 +480,8 @@ def installer(product, x86_64, helpers):
     """Builds the installers and runs them under Wine, in a prefix that make_wine_prefix makes: 77 without makensis."""
     wine, sessions, helpers = os.environ.get("WINELOADER", ""), [], Path(helpers).resolve()
     if not shutil.which("makensis") or not os.access(wine, os.X_OK):
-        return print("skipped: makensis or Wine is missing; scripts/setup installs them") or 77
+        print("skipped: makensis or Wine is missing; scripts/setup installs them")
+        return 77
     x86, root = (launcher := windows_launcher(product, x86_64)) == product, Path(tempfile.mkdtemp())
     relay = dict(os.environ, WINEDEBUG="-all,+relay", WINEDLLOVERRIDES="winemenubuilder.exe=")
     folder = Path(os.environ["WINEPREFIX"], "drive_c", "Program Files" + " (x86)" * x86, "Velmaris")
@@ -531,20 +543,22 @@ def installer(product, x86_64, helpers):
         until(lambda: "MessageBoxW(" in text("box") and len(re.findall(opened, text("hold"))) > 1)
         update = run(root / "9.exe", "/S", log="update")
         until(lambda: update.poll() is not None or text("update").count('\\\\version.ini",') > 1)  # a rename retried
-        os.killpg(holder.pid, signal.SIGKILL), update.wait()
+        end_session(holder)
+        update.wait()
         unsigned = [f.name for f in (root / "9.exe", folder / "uninstall.exe", folder / "VelmarisLaunch.exe") if
                     subprocess.run(["osslsigncode", "verify", "-CAfile", root / "cert", "-in", f], capture_output=True).returncode]
         faults += [fault for fault, bad in [("update beside a box: status %d" % update.returncode, update.returncode),
                    ("the box closed", box.poll() is not None), ("not signed: %s" % unsigned, unsigned)] if bad] + start(9)
-        os.killpg(box.pid, signal.SIGKILL), (folder / "record").unlink(missing_ok=True), (folder / "x").write_text("user's")
+        end_session(box)
+        (folder / "record").unlink(missing_ok=True)
+        (folder / "x").write_text("user's")
         run(folder / "uninstall.exe", "/S").wait(), gone("~nsu")  # once its copy in a temporary ~nsu folder has started
         left = sorted(p.name for p in folder.iterdir())
         faults += [] if left == ["x"] and not shortcut.exists() and subprocess.run(query, env=relay, capture_output=True) \
             .returncode else ["uninstalled: the folder holds %s" % left]
     finally:
         for process in sessions:
-            with contextlib.suppress(ProcessLookupError):
-                os.killpg(process.pid, signal.SIGKILL)
+            end_session(process)
         subprocess.run([SOURCE / "tests/make_wine_prefix", "--stop"]), shutil.rmtree(root)
     print("\n".join("FAIL: " + fault for fault in faults) or "ok: installer")
     return 1 if faults else 0
