@@ -100,12 +100,13 @@ Function SameBytes
   System::Call 'kernel32::CloseHandle(p r2)'
 FunctionEnd
 
-; Puts the new launcher $R0 in the place of $R1. A launcher that shows its
-; box holds its file as long as the box is open, and a running file cannot be
-; replaced, but it can be renamed aside (and deleted at reboot): the update
-; waits for no user. The same bytes stay as they are, so that no start meets
-; the moment between the two renames.
-Function ReplaceLauncher
+; Puts the new file $R0 in the place of $R1, the launcher or a program. A
+; running file cannot be replaced (a launcher that shows its box runs as
+; long as the box is open; a user may still run the program of a version
+; rolled back to), but it can be renamed aside (and deleted at reboot): the
+; update waits for no user. The same bytes stay as they are, so that no
+; start meets the moment between the two renames.
+Function ReplaceRunning
   Call SameBytes
   ${If} $R2 = 1
     Delete $R0
@@ -139,11 +140,11 @@ Section
   File "/oname=${NAME}${VERSION}.exe.new-$Pid" "${PROGRAM}"
   StrCpy $R0 "$INSTDIR\${NAME}${VERSION}.exe.new-$Pid"
   StrCpy $R1 "$INSTDIR\${NAME}${VERSION}.exe"
-  Call Rename
+  Call ReplaceRunning
   File "/oname=${LAUNCHER_NAME}.new-$Pid" "${LAUNCHER}"
   StrCpy $R0 "$INSTDIR\${LAUNCHER_NAME}.new-$Pid"
   StrCpy $R1 "$INSTDIR\${LAUNCHER_NAME}"
-  Call ReplaceLauncher
+  Call ReplaceRunning
   ; Never in place (WriteINIStr): between its truncation and its write a
   ; launcher reads no version.
   StrCpy $R0 "$INSTDIR\version.ini.new-$Pid"

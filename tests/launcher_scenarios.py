@@ -524,9 +524,12 @@ def installer(product, x86_64, helpers):
         query = [wine, "reg", "query", UNINSTALL_KEY, "/reg:%d" % (32 if x86 else 64)]
         entry = subprocess.run(query, capture_output=True, env=relay, text=True).stdout if shortcut.exists() else "no shortcut"
         faults += [] if re.search(r'QuietUninstallString +REG_SZ +"C:.*\\uninstall.exe" /S', entry) else [entry]
-        # Each after a fifth of the starts, keeping the program of the version it replaces till the next.
-        updates = lambda: install("6.exe", "56") + install("7.exe", "67", 40) + install("8.exe", "78", 80) + install(  # noqa
-            "7.exe", "78", 120)
+        def updates():  # each after a fifth of the starts, keeping the program of the version it replaces till the next
+            faults = install("6.exe", "56") + install("7.exe", "67", 40)
+            user = run(win(folder / "Velmaris7.exe"), env=dict(relay, VELMARIS_STAY="1"))  # still runs 7 at the rollback
+            faults += install("8.exe", "78", 80) + install("7.exe", "78", 120)
+            end_session(user)
+            return faults
         faults += start(7, LOOP_STARTS, updates, log="loop", env=dict(relay, VELMARIS_LAUNCH_TRACE=z(root / "trace")))
         versions = "".join(re.findall(r"^started: .*\\Velmaris(\d)\.exe$", text("trace"), re.M))
         count, runs = text("trace").count("folder: "), re.sub(r"(\d)\1*", lambda m: " %s x%d" % (m[1], len(m[0])), versions)

@@ -13,5 +13,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   DWORD written = 0;
   const BOOL ok = WriteFile(file, record.data(), static_cast<DWORD>(record.size() * sizeof(wchar_t)), &written, nullptr);
   CloseHandle(file);
-  return ok && MoveFileW((folder + L"record.tmp").c_str(), (folder + L"record").c_str()) ? 0 : 1;
+  const bool recorded = ok && MoveFileW((folder + L"record.tmp").c_str(), (folder + L"record").c_str());
+  if (GetEnvironmentVariableW(L"VELMARIS_STAY", nullptr, 0) != 0) Sleep(INFINITE);  // a user who keeps it running
+  return recorded ? 0 : 1;
 }
