@@ -191,6 +191,7 @@ Section Uninstall
   ${IfThen} $Kept != "" ${|} Delete /REBOOTOK "$INSTDIR\${NAME}$Kept.exe" ${|}
   Delete /REBOOTOK "$INSTDIR\${LAUNCHER_NAME}"
   Delete /REBOOTOK "$INSTDIR\${LAUNCHER_NAME}.old-*"
+  Delete /REBOOTOK "$INSTDIR\${NAME}*.exe.old-*"
   Delete "$INSTDIR\version.ini"
   ; An update cut short leaves its files under their temporary names.
   Delete "$INSTDIR\${NAME}*.exe.new-*"
