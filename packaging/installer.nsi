@@ -16,6 +16,19 @@
 !ifndef LAUNCHER_NAME
   !define LAUNCHER_NAME VelmarisLaunch.exe
 !endif
+; The launcher reads AppVers as a number and names the program by its
+; whole-number text: a VERSION spelt otherwise ("05", "1.5", "+5") or out of
+; range would install a program no launcher starts.
+!define /math VERSION_TEXT ${VERSION} + 0
+!if "${VERSION_TEXT}" != "${VERSION}"
+  !error "VERSION ${VERSION}: a whole number as the launcher writes it, such as ${VERSION_TEXT}"
+!endif
+!if ${VERSION} < -32768
+  !error "VERSION ${VERSION}: below -32768"
+!endif
+!if ${VERSION} > 32767
+  !error "VERSION ${VERSION}: above 32767"
+!endif
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${NAME}"
 ; How long a rename is retried while the name is in use: launchers hold
 ; version.ini for a moment each, a starting main program its file.
@@ -28,8 +41,9 @@
 Target ${TARGET}
 SetCompressor /SOLID lzma
 !ifdef SIGN
-  !finalize '${SIGN}' = 0
-  !uninstfinalize '${SIGN}' = 0
+  ; In backquotes, so that the command may quote its words either way.
+  !finalize `${SIGN}` = 0
+  !uninstfinalize `${SIGN}` = 0
 !endif
 !include LogicLib.nsh
 
@@ -47,6 +61,7 @@ UninstPage instfiles
 Var Pid
 Var Current  ; the version this update replaces, "" on a fresh installation
 Var Kept  ; the version kept back from the update before
+Var Read  ; the version version.ini names
 
 ; Renames $R0 over $R1, retried while the system says the name is in use or
 ; access is denied: Windows' profile reader opens version.ini without delete
@@ -132,8 +147,23 @@ Section
   SetOutPath $INSTDIR
   System::Call 'kernel32::GetCurrentProcessId() i .s'
   Pop $Pid
+  ; One installer at a time: two would each keep back a program the other
+  ; then deletes, or record a version the folder does not hold.
+  System::Call 'kernel32::CreateMutexW(p 0, i 1, w "${NAME} installer") p .r0 ?e'
+  Pop $1
+  ${If} $1 = 183  ; ERROR_ALREADY_EXISTS
+    MessageBox MB_ICONSTOP "Another ${NAME} installer is running." /SD IDOK
+    SetErrorLevel 2
+    Abort "Another ${NAME} installer is running."
+  ${EndIf}
   ReadRegStr $Current HKLM "${UNINSTALL_KEY}" DisplayVersion
   ReadRegStr $Kept HKLM "${UNINSTALL_KEY}" KeptVersion
+  ; The version the launchers read now, which an update cut short may have
+  ; left other than the entry's: its program stays too.
+  ReadINIStr $Read "$INSTDIR\version.ini" Version AppVers
+  ; Recorded first, so that the uninstaller finds the program of an update
+  ; cut short.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" InstallingVersion ${VERSION}
   ; Each file is written under a name that matches no pattern and is the
   ; updater's own, then renamed into place: a file written under its final
   ; name is a candidate, or read, half-written.
@@ -159,6 +189,7 @@ Section
   ${If} $Kept != ""
   ${AndIf} $Kept != ${VERSION}
   ${AndIf} $Kept != $Current
+  ${AndIf} $Kept != $Read
     Delete /REBOOTOK "$INSTDIR\${NAME}$Kept.exe"
   ${EndIf}
   ${If} $Current != ${VERSION}
@@ -170,6 +201,7 @@ Section
   WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayName "${NAME}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayVersion "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" KeptVersion $Kept
+  DeleteRegValue HKLM "${UNINSTALL_KEY}" InstallingVersion
   WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayIcon "$INSTDIR\${LAUNCHER_NAME},0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" InstallLocation $INSTDIR
   WriteRegStr HKLM "${UNINSTALL_KEY}" UninstallString '"$INSTDIR\uninstall.exe"'
@@ -189,6 +221,8 @@ Section Uninstall
   ReadRegStr $Kept HKLM "${UNINSTALL_KEY}" KeptVersion
   ${IfThen} $Current != "" ${|} Delete /REBOOTOK "$INSTDIR\${NAME}$Current.exe" ${|}
   ${IfThen} $Kept != "" ${|} Delete /REBOOTOK "$INSTDIR\${NAME}$Kept.exe" ${|}
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" InstallingVersion
+  ${IfThen} $0 != "" ${|} Delete /REBOOTOK "$INSTDIR\${NAME}$0.exe" ${|}
   Delete /REBOOTOK "$INSTDIR\${LAUNCHER_NAME}"
   Delete /REBOOTOK "$INSTDIR\${LAUNCHER_NAME}.old-*"
   Delete /REBOOTOK "$INSTDIR\${NAME}*.exe.old-*"
