@@ -534,11 +534,10 @@ def installer(product, x86_64, helpers):
         versions = "".join(re.findall(r"^started: .*\\Velmaris(\d)\.exe$", text("trace"), re.M))
         count, runs = text("trace").count("folder: "), re.sub(r"(\d)\1*", lambda m: " %s x%d" % (m[1], len(m[0])), versions)
         print("loop: %d starts:%s" % (count, runs))
-        boxes = [untrace(m[1]) for m in BOX.finditer(text("loop"))]  # and what the trace says of each
-        boxes += re.findall(r"^(?:failed|not found).*", text("trace"), re.M)
-        faults += [fault for fault, bad in [("%d starts" % count, count < LOOP_STARTS), ("versions" + runs, len(versions) !=
-                   count or not re.fullmatch("5*6*7*8*7*", versions)), ("boxes %r" % boxes, "MessageBoxW(" in text("loop"))]
-                   if bad]
+        boxes = [untrace(m[1]) for m in BOX.finditer(text("loop"))] + re.findall("^failed.*|^not found", text("trace"), re.M)
+        faults += [fault for fault, bad in [("%d starts" % count, count < LOOP_STARTS), ("boxes %r" % boxes, boxes or
+                   "MessageBoxW(" in text("loop")), ("versions" + runs, len(versions) != count or
+                   not re.fullmatch("5*6*7*8*7*", versions))] if bad]
         # A launcher shows its box, holding its file; a reader holds version.ini without sharing till the update retries.
         (folder / "next").write_bytes(app_vers(b"99")), os.replace(folder / "next", folder / "version.ini")
         (root / "request").write_bytes("\0".join([z(helpers / "spawn_exact.exe"), "x", "C:\\", win(folder / "version.ini"),
