@@ -11,8 +11,8 @@ TEST(Utf16, RoundTripsWhatWindowsCanHoldAndReplacesWhatItCannot) {
   // Unpaired surrogates, as Windows allows in names, travel unchanged.
   for (const std::u16string& text : {u"\u00a0\u00e9t\u00e9 \u07ff\u0800\u65e5\uffff\U00010000\U0010FFFF"s, u"x\xDC00\xD800"s})
     EXPECT_EQ(ToUtf16(ToUtf8(text)), text);
-  EXPECT_EQ(ToUtf8(u"\u007f\u0080\u07ff\u0800\U00010000\U0010FFFF\xD800x"),
-            "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xED\xA0\x80x");
+  EXPECT_EQ(ToUtf8(u"\u007f\u0080\u07ff\u0800\xD800x\U00010000\U0010FFFF"),  // a pair at the very end too
+            "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\xA0\x80x\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
   // Bytes that form no character (a lead past F4, strays, a cut, overlong or too large sequence) become U+FFFD each.
   EXPECT_EQ(ToUtf16("a\xF8\x90\x80\x80" "\xE6\x97" "\xC0\xAF" "\xF4\x90\x80\x80"), u"a" + std::u16string(12, 0xFFFD));
 }
