@@ -2,7 +2,6 @@
 // the executable, which only Linux's /proc/self/exe gives.
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,16 +11,14 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <new>
-#include <utility>
 #include <vector>
 
 #include "failure.h"
 #include "file_names.h"
 #include "platform.h"
 #include "platform_linux.h"
-#include "writes_linux.h"
 #include "profile.h"
+#include "writes_linux.h"
 
 extern char** environ;
 
@@ -65,12 +62,6 @@ platform::EntryKind KindOf(mode_t mode) {
   return S_ISREG(mode) ? kPlain : S_ISDIR(mode) ? kFolder : kOther;
 }
 
-}  // namespace
-
-const char platform::kPathSeparator = '/';
-
-namespace {
-
 // The running file's path, links resolved. Linux names no running file by a
 // path of PATH_MAX bytes or more: the link cannot be read then
 // (ENAMETOOLONG), and neither could the program.
@@ -82,6 +73,8 @@ std::string SelfPath() {
 }
 
 }  // namespace
+
+const char platform::kPathSeparator = '/';
 
 std::string platform::LauncherFolder() {
   const std::string path = SelfPath();
