@@ -30,7 +30,7 @@ class Row:
     # nearmark (first 4 KiB nearly the mark), held (its size, held unshared), and its builds: copy, longer (a byte
     # more), near (stripped; on Wine signed), other (another build, or the row is skipped), part (its first 2 KiB).
     files: str = "*Velmaris5.exe"
-    # version.ini's bytes, or None (none), "folder", "fifo" (no writer), "growing", or a link: "loop" to itself, "short"
+    # version.ini's bytes, or None (none), "folder", "fifo" (no writer), or a link: "loop" to itself, "short"
     # to a file of /sys, whose size (4096) says more than it holds.
     ini: object = app_vers(b"5")
     ini_name: str = "version.ini"  # the name it is written under
@@ -46,14 +46,11 @@ class Row:
     launcher_kind: str = "copy"  # the launcher itself: "copy" or "near", as for files
     folder_length: int = 0  # the folder's path, as the platform spells it, padded to this many characters
     fill: int = 0  # Wine: the main program's command line padded to this many UTF-16 units
-    renames: int = 0  # this many starts while an updater replaces version.ini by rename: each must start 5 or 6
-    # POSIX: started as another user, whom permissions bind: "user"; "sealed": the launcher and its copies
-    # execute-only, so none can be read; "unlisted": the folder may be written and searched, not listed.
-    nobody: str = ""
+    meanwhile: str = ""  # at work on version.ini: an updater, "renames" (RENAME_STARTS starts, each 5 or 6); "growing"
+    nobody: str = ""  # POSIX, as a user whom permissions bind: "sealed", the launcher and copies execute-only; "unlisted"
     locked: bool = False  # version.ini unreadable (POSIX) or held without sharing (Wine)
     stderr: str = ""  # POSIX: standard error a pipe whose reader has "gone", one "full", or a terminal "held" by Ctrl-S
-    # POSIX: a graphical session where zenity "zenity" shows the box, or "stale" cannot; "none": dialog programs, no session
-    display: str = ""
+    display: str = ""  # POSIX: a graphical session where zenity shows the box, "zenity", or cannot, "stale"; or "none"
     elevated: bool = False  # Wine: the start through the consent prompt alone
     # From the caller: a "size limit" the trace's first line fits under, its rest not; POSIX: "SIGCHLD ignored",
     inherit: str = ""  # "stdin closed", "no descriptors" (a limit of 0)
@@ -80,8 +77,8 @@ ROWS = [
         line=' a "b c"', files="*Velmaris5.exe Velmaris5-beta.exe version.ini.txt" + "".join(
             " Velmaris%d.exe" % v for v in range(6, 24)),
         trace={"posix": NEAR + ["argument: a", "argument: b c"], "wine": NEAR + ['argument: a "b c"']}),
-    Row("the trace counts the near misses past 20 (the launcher is none)", trace=["near misses not shown: 4"],
-        files=" ".join(["*Velmaris5.exe"] + ["Velmaris%d.exe" % v for v in range(6, 30)])),
+    Row("the trace counts near misses past 20, the launcher none", trace=["near misses not shown: 4"], files=" ".join(
+        ["*Velmaris5.exe"] + ["Velmaris%d.exe" % v for v in range(6, 30)])),
     Row("an empty trace variable asks for no trace", trace=""),
     Row("C1 controls and the line and paragraph separators in the trace are spelt out",
         args=["x\u0085started: /f\u2028\u2029\u009f"], line=" x\u0085started: /f\u2028\u2029\u009f",
@@ -90,14 +87,13 @@ ROWS = [
     Row("any bytes in a word, and in the trace each on a line of its own", only="posix", args=[
         "", 'a"b', "'x'", " lead", "trail ", "tab\there", "back\\slash\\", "*", "$HOME", "new\nline", "\udcff invalid"],
         trace=["argument: tab\\x09here", "argument: new\\x0aline", "argument: \\xff invalid"]),
-    Row("a trace named as a greater candidate is made only once the search is over", trace_name="Velmaris5z.exe",
-        trace=["candidate: Velmaris5.exe", "started: {folder}{sep}Velmaris5.exe"]),
+    Row("a trace named as a greater candidate is made after the search", trace_name="Velmaris5z.exe", trace=[
+        "candidate: Velmaris5.exe", "started: {folder}{sep}Velmaris5.exe"]),
     Row("characters beyond ASCII arrive exactly, whatever the trace file", line=" \u00e9t\u00e9 \u65e5\u672c",
         args=["\u00e9t\u00e9", "\u65e5\u672c"], trace="folder"),
     Row("thousands of words and a long one", only="posix", args=["arg %d" % i for i in range(5000)] + ["x" * 100000]),
     Row("a command line one short of the limit", only="wine", fill=32766),
-    Row("a command line at the limit", only="wine", fill=32767, files="Velmaris5.exe",
-        box=ERROR + "File name is too long."),
+    Row("a command line at the limit", only="wine", fill=32767, files="Velmaris5.exe", box=ERROR + "File name is too long."),
     Row("greatest plain match in NTFS order", ini=app_vers(b"4.5"), files="Velmaris4.exe Velmaris4a.exe velmaris4B.exe "
         "Velmaris41234.exe *Velmaris4_.exe Velmaris4ZZZZZ.exe Velmaris5.exe Velmaris4.a.exe Velmaris4~.exe:folder "
         "Velmaris4~~.exe:fifo Velmaris4~~~.exe:hidden", trace={
@@ -125,19 +121,17 @@ ROWS = [
         files="Velmaris5z.exe:held Velmaris5.exe", box=ERROR + "Sharing violation."),
     Row("of spellings of version.ini in other cases, the plain file NTFS lists first is read", only="posix",
         ini_name="VERSION.INi", files="*Velmaris5.exe VERSION.INI:folder VERSION.iNI Version.ini version.INI"),
-    Row("version.ini replaced by rename: each start the old version or the new", renames=100,
-        files="Velmaris5.exe Velmaris6.exe"),
+    Row("version.ini renamed over: each start 5 or 6", meanwhile="renames", files="Velmaris5.exe Velmaris6.exe"),
     Row("a program under a name of no pattern is never started; under its final name it is a candidate",
         ini=app_vers(b"1"), files="Velmaris1.exe Velmaris1.exe.new *Velmaris10.exe Velmaris10.exe.new"),
     Row("a folder named version.ini, even unreadable, is version 0", ini="folder", locked=True, files="*Velmaris0.exe"),
     Row("a version.ini that links to itself is version 0", ini="loop", files="*Velmaris0.exe"),
-    Row("a FIFO named version.ini that nobody writes is version 0, not a wait", only="posix", ini="fifo",
-        files="*Velmaris0.exe"),
+    Row("a FIFO version.ini that nobody writes is version 0, not a wait", only="posix", ini="fifo", files="*Velmaris0.exe"),
     Row("a version.ini shorter than its size is read to its end", only="posix", ini="short", files="*Velmaris0.exe"),
     Row("standard input closed: the files the launcher opens are descriptor 0", only="posix", inherit="stdin closed",
         files="Velmaris5z.exe:copy *Velmaris5.exe", trace=["passed over: Velmaris5z.exe: carries the launcher's mark"]),
     Row("a version.ini that keeps growing, one long line, is read as far as it went, in bounded memory",
-        only="posix", ini="growing", files="*Velmaris0.exe Velmaris5.exe"),
+        only="posix", ini=b"[Other]\r\n", meanwhile="growing", files="*Velmaris0.exe Velmaris5.exe"),
     Row("a version.ini that may not be read, or is locked", locked=True, files="Velmaris0.exe Velmaris5.exe",
         box={"posix": ERROR + "Permission denied", "wine": ERROR + "Sharing violation."},
         trace=["version.ini: {folder}{sep}version.ini: unreadable: ...", "failed: ..."]),
@@ -156,21 +150,21 @@ ROWS = [
     Row("no descriptor allowed (ulimit -n 0): the box's line all the same", only="posix", inherit="no descriptors",
         files="Velmaris5.exe", box=ERROR + "Too many open files"),
     Row("a launcher folder past 256 bytes", only="posix", folder_length=300),
-    Row("a value is read as far as 99 characters", ini=app_vers(b"1" + b" " * 97 + b"23"),
-        files="*Velmaris12abcd.exe Velmaris1.exe"),
+    Row("a value is read to 99 characters", ini=app_vers(b"1" + b" " * 97 + b"23"), files="*Velmaris12abcd.exe Velmaris1.exe"),
     Row("overflow: nothing is searched", ini=app_vers(b"32767.5"), files="Velmaris32767.exe", box=ERROR + "Overflow",
         trace=['AppVers: "32767.5"', "failed: Overflow"]),
-    Row("the start through the shell's consent prompt hands on the text", only="wine", elevated=True,
-        line=' a "b  c"\t d\\" \u00e9\u65e5 '),
+    Row("the start by the consent prompt hands on the text", only="wine", elevated=True, line=' a "b  c"\t d\\" \u00e9\u65e5 '),
     Row("a candidate that is no program: the box names it", files="Velmaris5.exe:junk",
         box={"posix": ERROR + "Exec format error", "wine": ERROR + "Bad EXE format for {path}."}),
-    Row("a folder that may not be listed", only="posix", nobody="unlisted", files="Velmaris5.exe",
-        box=ERROR + "Permission denied"),
+    Row("a folder not to be listed", only="posix", nobody="unlisted", files="Velmaris5.exe", box=ERROR + "Permission denied"),
 ]
 
 
-# An updater that replaces version.ini ($F) by rename, as it should, between versions 5 and 6.
-RENAMER = r'while :; do for v in 5 6; do printf "[Version]\r\nAppVers=$v\r\n" >"$F.new" && mv "$F.new" "$F"; done; done'
+# What works on version.ini ($F) meanwhile: an updater that replaces it by rename, as it should, between versions 5
+# and 6; a writer that grows it, sparse, faster than anyone reads it, up to a file-size limit of 1 TiB (512-byte blocks).
+MEANWHILE = {"renames": r'while :; do for v in 5 6; do printf "[Version]\r\nAppVers=$v\r\n" >"$F.new" && mv "$F.new" "$F"; done; done',
+             "growing": 'ulimit -f %d; while :; do truncate -s +64M "$F"; done' % (1 << 31)}
+RENAME_STARTS = 100
 
 
 def sign(image, root):
@@ -197,10 +191,12 @@ def run_in_session(argv, cwd, env, stderr, record, scope, **popen):
         deadline, status, peak = time.monotonic() + RUN_LIMIT_S, None, 0
         while status is None and time.monotonic() < deadline:
             pid, wait_status, usage = os.wait4(process.pid, os.WNOHANG)
-            status, peak = (os.waitstatus_to_exitcode(wait_status), usage.ru_maxrss) if pid else (time.sleep(0.002), 0)
-        deadline = time.monotonic() + RECORD_WAIT_S
-        while record and status == 0 and not record.exists() and time.monotonic() < deadline:
-            time.sleep(0.01)
+            if pid:
+                status, peak = os.waitstatus_to_exitcode(wait_status), usage.ru_maxrss
+            else:
+                time.sleep(0.002)
+        if record and status == 0:
+            wait_until(record.exists, RECORD_WAIT_S)
         return status, peak, record.read_bytes() if record and record.exists() else None
     finally:
         for pid in [-process.pid] + [int(p) for p in os.listdir("/proc") if p.isdigit()]:
@@ -209,6 +205,16 @@ def run_in_session(argv, cwd, env, stderr, record, scope, **popen):
                     os.kill(pid, signal.SIGKILL)
         with contextlib.suppress(ChildProcessError):
             process.wait()
+
+
+def wait_until(done, seconds=60):
+    """Whether done() came true within this many seconds."""
+    deadline = time.monotonic() + seconds
+    while not done():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.01)
+    return True
 
 
 def end_session(process):
@@ -231,7 +237,8 @@ class Platform:
         launcher, version_ini = self.folder / (row.launcher or self.launcher.name), self.folder / row.ini_name
         if launcher.exists():  # a row that starts it again
             return launcher
-        self.folder.mkdir(parents=True), self.decoy.mkdir()
+        self.folder.mkdir(parents=True)
+        self.decoy.mkdir()
         (self.decoy / "version.ini").write_bytes(app_vers(b"6"))
         for name in ("Velmaris6.exe", "Velmaris5~~~.exe", "Velmaris0~~~.exe"):
             self.make_file(self.decoy / name, "program")
@@ -242,13 +249,13 @@ class Platform:
         elif row.ini in ("loop", "short"):
             version_ini.symlink_to("version.ini" if row.ini == "loop" else "/sys/devices/system/cpu/online")
         elif row.ini is not None:
-            version_ini.write_bytes(b"[Other]\r\n" if row.ini == "growing" else row.ini)
+            version_ini.write_bytes(row.ini)
         # Builds other than exact copies may not run: one started by mistake would start the others.
         builds = [(self.folder / n, k) for _, n, k, _ in row.entries if k in BUILDS]
         for path, kind in [(launcher, row.launcher_kind)] + builds:
             image = (self.other if kind == "other" else self.launcher).read_bytes()
-            path.write_bytes({"longer": image + b"\0", "near": kind == "near" and self.near(image),
-                              "part": image[:2048]}.get(kind, image))  # part: as a copy in progress leaves it
+            image = self.near(image) if kind == "near" else image
+            path.write_bytes({"longer": image + b"\0", "part": image[:2048]}.get(kind, image))  # part: a copy begun
             path.chmod(0o755 if path == launcher else 0o644)
         for _, name, kind, target in row.entries:
             if target:
@@ -262,15 +269,18 @@ class Platform:
         return launcher
 
     def run(self, row):
-        if row.renames:
-            return self.start_under_renames(row)
         if row.fill:  # the main program's command line, in UTF-16 units
             taken = len(('"%s" ' % self.path_text(self.folder / "Velmaris5.exe")).encode("utf-16-le")) // 2
             row = dataclasses.replace(row, line=" " + "y" * (row.fill - taken))
         before = b"before\n".rjust(SIZE_LIMIT - 150, b"\n") if row.inherit == "size limit" else b""
         (self.root / "trace").write_bytes(before)
         (self.root / "trace").chmod(0o666)  # another user may write it too
-        status, boxes, record, faults = self.observe(row)
+        with self.meanwhile(row):
+            outcomes = [self.observe(row) for _ in range(RENAME_STARTS if row.meanwhile == "renames" else 1)]
+        if len(outcomes) > 1:
+            bad = [outcome[:2] for outcome in outcomes if outcome[:2] != (0, [])]
+            return ["%d of %d starts went otherwise: %r" % (len(bad), len(outcomes), bad[:3])] if bad else []
+        status, boxes, record, faults = outcomes[0]
         box, lines = (value.get(self.name) if isinstance(value, dict) else value for value in (row.box, row.trace))
         box = box and box.replace("{path}", self.path_text(self.folder / "Velmaris5.exe"))
         lines = [] if lines in (None, "folder") else lines
@@ -288,16 +298,21 @@ class Platform:
             ("main program got %.300r, not %.300r" % (record, expected), record != expected),
             ("a program of the current folder started", (self.decoy / "record").exists())] if bad]
 
-    def start_under_renames(self, row):
-        """Starts while an updater renames version.ini 5 and 6 by turns: each must start one of them, never find 0."""
-        # The path in the environment: a process whose command line names the folder ends with each start.
-        renamer = subprocess.Popen(["sh", "-c", RENAMER], env=dict(os.environ, F=str(self.folder / "version.ini")),
-                                   stderr=subprocess.DEVNULL, start_new_session=True)  # quiet until the folder is made
+    @contextlib.contextmanager
+    def meanwhile(self, row):
+        """The row's process at work on version.ini, through every start; the writer has grown it to 64 MiB first."""
+        if not row.meanwhile:
+            yield
+            return
+        version_ini = self.folder / "version.ini"
+        self.install(row)  # the path in the environment: a process whose command line names the folder ends with a start
+        process = subprocess.Popen(["sh", "-c", MEANWHILE[row.meanwhile]], env=dict(os.environ, F=str(version_ini)),
+                                   stderr=subprocess.DEVNULL, start_new_session=True)
         try:
-            bad = [outcome for outcome in (self.observe(row)[:2] for _ in range(row.renames)) if outcome != (0, [])]
+            wait_until(lambda: row.meanwhile != "growing" or version_ini.stat().st_size >= 64 << 20)
+            yield
         finally:
-            end_session(renamer)
-        return ["%d of %d starts went otherwise: %r" % (len(bad), row.renames, bad[:3])] if bad else []
+            end_session(process)
 
     def trace_file(self, row):
         return self.folder / row.trace_name if row.trace_name else self.root / "trace"
@@ -358,48 +373,54 @@ class Posix(Platform):
             argv[:0] = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
         return argv, self.decoy, env
 
+    @staticmethod
+    def standard_error(row, errors):
+        """The launcher's standard error, and the descriptors to close after: a pipe whose reader has gone, one
+        filled by a write cut short (then blocking, as the launcher finds it), a terminal held by Ctrl-S, or a file."""
+        if not row.stderr:
+            return errors.fileno(), ()
+        read, write = pty.openpty() if row.stderr == "held" else os.pipe()
+        if row.stderr == "gone":
+            os.close(read)
+            return write, (write,)
+        if row.stderr == "full":
+            os.set_blocking(write, False)
+            os.write(write, bytes(1 << 20))
+            os.set_blocking(write, True)
+        else:
+            os.write(read, b"\x13")
+        return write, (read, write)
+
+    def boxes(self, row):
+        """The boxes shown on standard error, or by a dialog program when that is all there is to see; and a fault
+        when the dialog programs were given other than the row's box."""
+        text = self.errors.read_bytes().decode("utf-8", "surrogateescape")
+        shown = (self.root / "shown").read_text() if (self.root / "shown").exists() else None
+        if row.stderr and shown:
+            text = "Velmaris: %s" % shown.partition("--text=")[2]
+        given = self.DIALOGS[row.display] % row.box.replace("\r\n", "\n") if row.display in self.DIALOGS else None
+        faults = ["the dialog programs were given %r" % shown] if row.display and shown != given else []
+        return [text[len("Velmaris: "):-1].replace("\n", "\r\n", 1)] if text else [], faults
+
     def observe(self, row):
         """Exit status, boxes, the main program's record (None: none) and faults only this platform sees."""
         argv, cwd, env = self.command(row)
-        version_ini = self.folder / "version.ini"
-        # A writer that grows version.ini, sparse, faster than anyone reads it, up to a file-size limit of 1 TiB.
-        grow = 'ulimit -f %d; while :; do truncate -s +64M "$0"; done' % (1 << 31)  # in 512-byte blocks
-        writer = row.ini == "growing" and subprocess.Popen(["sh", "-c", grow, version_ini], stderr=subprocess.DEVNULL,
-                                                           start_new_session=True)
-        while writer and version_ini.stat().st_size < 64 << 20:  # growing already
-            time.sleep(0.001)
         with open(self.errors, "wb") as errors:
-            pipe = pty.openpty() if row.stderr == "held" else os.pipe() if row.stderr else (None, errors.fileno())
-            if row.stderr == "full":  # filled by one write cut short, then blocking as the launcher would find it
-                os.set_blocking(pipe[1], False), os.write(pipe[1], bytes(1 << 20)), os.set_blocking(pipe[1], True)
-            elif row.stderr:  # a reader that has gone, or the terminal's Ctrl-S
-                os.close(pipe[0]) if row.stderr == "gone" else os.write(pipe[0], b"\x13")
-            status, peak_kib, record = run_in_session(argv, cwd, env, pipe[1], self.folder / "record", self.root,
+            stderr, opened = self.standard_error(row, errors)
+            status, peak_kib, record = run_in_session(argv, cwd, env, stderr, self.folder / "record", self.root,
                                                       preexec_fn=INHERIT.get(row.inherit))
-        for fd in pipe[row.stderr == "gone":] if row.stderr else ():
-            os.close(fd)
-        if writer:
-            end_session(writer)
+            for fd in opened:
+                os.close(fd)
         self.folder.chmod(0o755)
-        text = self.errors.read_bytes().decode("utf-8", "surrogateescape")
-        shown = (self.root / "shown").read_text() if (self.root / "shown").exists() else None
-        if row.stderr and shown:  # the graphical box is all there is to see
-            text = "Velmaris: %s" % shown.partition("--text=")[2]
-        boxes = [text[len("Velmaris: "):-1].replace("\n", "\r\n", 1)] if text else []
+        boxes, faults = self.boxes(row)
         # Memory bounded, however large the growing version.ini is; a trace it made is no program to start.
-        faults = [fault for fault, bad in [("peak memory %d KiB" % peak_kib, row.ini == "growing" and peak_kib > 64 << 10),
-                  ("the trace it made may be run", row.trace_name and self.trace_file(row).stat().st_mode & 0o111)] if bad]
-        dialogs = row.display not in ("", "none") and self.DIALOGS[row.display] % row.box.replace("\r\n", "\n") or None
-        if row.display and shown != dialogs:
-            faults.append("the dialog programs were given %r" % shown)
+        faults += [fault for fault, bad in [("peak memory %d KiB" % peak_kib, row.meanwhile == "growing" and peak_kib > 64 << 10),
+                   ("the trace it made may be run", row.trace_name and self.trace_file(row).stat().st_mode & 0o111)] if bad]
         return status, boxes, record and record.split(b"\0")[:-1], faults
 
 
-# Wine's relay trace: the calls that make_wine_prefix has it trace (its RelayInclude list, made here), and what the
-# verdicts read of them. kernel32's calls may be traced under kernelbase, which holds them on newer Wine.
-RELAY_INCLUDE = ";".join(["user32.MessageBoxW", "user32.MessageBeep"] + [d + "." + c for d in ("kernel32", "kernelbase")
-                         for c in ("SetDefaultDllDirectories", "CreateFileW", "FindResourceW", "ActivateActCtx",
-                                   "MoveFileExW")])
+# What the verdicts read of Wine's relay trace, of the calls make_wine_prefix has it trace. kernel32's calls may be
+# traced under kernelbase, which holds them on newer Wine.
 KERNEL = r"(?:KERNEL32|kernelbase)\."
 # A call's strings as L"...", escaping \ " CR LF TAB, and characters outside printable ASCII as \XXXX (hex).
 TRACED = r'L"((?:[^"\\]|\\.)*)"'
@@ -487,8 +508,7 @@ def installer(product, x86_64, helpers):
     folder = Path(os.environ["WINEPREFIX"], "drive_c", "Program Files" + " (x86)" * x86, "Velmaris")
     win, z = lambda path: "C:" + str(path).split("drive_c", 1)[1].replace("/", "\\"), lambda path: Wine.path_text(0, path)
     text = lambda name: (root / name).read_bytes().decode("utf-8", "replace") if (root / name).exists() else ""  # noqa
-    until = lambda done, seconds=60: any(done() or time.sleep(0.05) for _ in range(seconds * 20))  # noqa: E731
-    gone = lambda command: until(lambda: subprocess.run(["pgrep", "-f", command], stdout=subprocess.DEVNULL).returncode)  # noqa
+    gone = lambda command: wait_until(lambda: subprocess.run(["pgrep", "-f", command], stdout=subprocess.DEVNULL).returncode)  # noqa
 
     def build(version, out, *signed):
         subprocess.run([SOURCE / "scripts/installer", helpers / "record_start.exe", str(version), root / out, *signed],
@@ -501,16 +521,22 @@ def installer(product, x86_64, helpers):
         return sessions[-1]
 
     def install(name, kept, starts=0):  # after STARTS starts of the loop; the versions whose programs the folder holds
-        status = until(lambda: text("trace").count("launcher folder: ") >= starts) and run(root / name, "/S").wait()
+        wait_until(lambda: text("trace").count("launcher folder: ") >= starts)
+        status = run(root / name, "/S").wait()
         programs = "".join(sorted(p.name[8:-4] for p in folder.glob("Velmaris?.exe")))
         return [] if status == 0 and programs == kept else ["%s: status %s, programs %s" % (name, status, programs)]
 
     def start(version, count=1, meanwhile=list, **popen):  # COUNT starts at least; the record of a single one
-        gone(PROGRAMS), (folder / "record").unlink(missing_ok=True), (root / "stop").unlink(missing_ok=True)
+        gone(PROGRAMS)
+        (folder / "record").unlink(missing_ok=True)
+        (root / "stop").unlink(missing_ok=True)
         loop = run("cmd", "/c", z(SOURCE / "tests/windows/start_loop.cmd"), win(folder / "VelmarisLaunch.exe"), str(count),
                    z(root / "stop"), **popen)
-        faults = meanwhile() + [(root / "stop").touch(), until(lambda: loop.poll() is not None, 60 + count)][:0]
-        program, record = win(folder / ("Velmaris%s.exe" % version)), gone(PROGRAMS) and text(folder / "record")
+        faults = meanwhile()
+        (root / "stop").touch()
+        wait_until(lambda: loop.poll() is not None, 60 + count)
+        gone(PROGRAMS)
+        program, record = win(folder / ("Velmaris%s.exe" % version)), text(folder / "record")
         return faults + ([] if count > 1 or record == (program + '\0"%s" hello "two words"' % program).encode(
             "utf-16-le").decode() else ["started: %r" % record])
 
@@ -539,15 +565,16 @@ def installer(product, x86_64, helpers):
                    "MessageBoxW(" in text("loop")), ("versions" + runs, len(versions) != count or
                    not re.fullmatch("5*6*7*8*7*", versions))] if bad]
         # A launcher shows its box, holding its file; a reader holds version.ini without sharing till the update retries.
-        (folder / "next").write_bytes(app_vers(b"99")), os.replace(folder / "next", folder / "version.ini")
+        (folder / "next").write_bytes(app_vers(b"99"))
+        os.replace(folder / "next", folder / "version.ini")
         (root / "request").write_bytes("\0".join([z(helpers / "spawn_exact.exe"), "x", "C:\\", win(folder / "version.ini"),
                                                   ""]).encode("utf-16-le"))  # a spawn_exact that sleeps, while it holds
         box, holder = run(win(folder / "VelmarisLaunch.exe"), log="box"), run(helpers / "spawn_exact.exe",
                                                                                z(root / "request"), log="hold")
         opened = KERNEL + r"CreateFileW\(\) retval=0*[1-9a-f]"  # the request, then version.ini
-        until(lambda: "MessageBoxW(" in text("box") and len(re.findall(opened, text("hold"))) > 1)
+        wait_until(lambda: "MessageBoxW(" in text("box") and len(re.findall(opened, text("hold"))) > 1)
         update = run(root / "9.exe", "/S", log="update")
-        until(lambda: update.poll() is not None or text("update").count('\\\\version.ini",') > 1)  # a rename retried
+        wait_until(lambda: update.poll() is not None or text("update").count('\\\\version.ini",') > 1)  # a rename retried
         end_session(holder)
         update.wait()
         unsigned = [f.name for f in (root / "9.exe", folder / "uninstall.exe", folder / "VelmarisLaunch.exe") if
@@ -557,14 +584,16 @@ def installer(product, x86_64, helpers):
         end_session(box)
         (folder / "record").unlink(missing_ok=True)
         (folder / "x").write_text("user's")
-        run(folder / "uninstall.exe", "/S").wait(), gone("~nsu")  # once its copy in a temporary ~nsu folder has started
+        run(folder / "uninstall.exe", "/S").wait()
+        gone("~nsu")  # once its copy in a temporary ~nsu folder has started
         left = sorted(p.name for p in folder.iterdir())
         faults += [] if left == ["x"] and not shortcut.exists() and subprocess.run(query, env=relay, capture_output=True) \
             .returncode else ["uninstalled: the folder holds %s" % left]
     finally:
         for process in sessions:
             end_session(process)
-        subprocess.run([SOURCE / "tests/make_wine_prefix", "--stop"]), shutil.rmtree(root)
+        subprocess.run([SOURCE / "tests/make_wine_prefix", "--stop"])
+        shutil.rmtree(root)
     print("\n".join("FAIL: " + fault for fault in faults) or "ok: installer")
     return 1 if faults else 0
 
@@ -617,7 +646,8 @@ def differential(posix_launcher, windows_launcher, helpers, seed, count):
             faults += seen
         faults += [] if outcomes[0] == outcomes[1] else ["POSIX %r, Wine %r" % tuple(outcomes)]
         failed += bool(faults)
-        faults and print("FAIL: %s: %s\n  version.ini %r\n  files %s" % (
+        if faults:
+            print("FAIL: %s: %s\n  version.ini %r\n  files %s" % (
             case.name, "; ".join(faults), case.ini, [f[1] for f in case.entries]), flush=True)
     every = {(what, repr(choice)) for what, options in CHOICES.items() for choice in options}
     missed = sorted(every - made) if count >= DIFFERENTIAL_COUNT else []
@@ -640,11 +670,9 @@ def main():
     parser.add_argument("--count", type=int, default=DIFFERENTIAL_COUNT, help="the differential run's cases")
     parser.add_argument("--other-build", default="", help="another build of the POSIX launcher, which the rows that "
                         "need one are skipped without; under Wine the other of the two Windows builds serves")
-    parser.add_argument("kind", choices=["posix", "wine", "differential", "installer", "relay-include"])
+    parser.add_argument("kind", choices=["posix", "wine", "differential", "installer"])
     parser.add_argument("builds", nargs="*")
     options = parser.parse_args()
-    if options.kind == "relay-include":  # for make_wine_prefix
-        return print(RELAY_INCLUDE)
     if options.kind == "installer":
         return installer(*options.builds)
     if options.kind == "differential":
