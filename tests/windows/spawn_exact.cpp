@@ -1,9 +1,7 @@
-// Starts a program with an exact command line, which Wine's own start-up
-// would re-quote, and exits with its status. The request file holds four
-// NUL-ended UTF-16 strings: application, command line, current folder, and a
-// file to hold without sharing meanwhile (as an updater does), or "".
-// With no request it keeps Wine's desktop alive for a test run: a process
-// that comes just as Wine ends an unused desktop waits ten seconds for it.
+// Starts a program with an exact command line, which Wine's own start-up would re-quote, and exits with its
+// status. The request file holds four NUL-ended UTF-16 strings: application, command line, current folder, and
+// a file to hold without sharing meanwhile (as an updater does), or "". With no request it keeps Wine's desktop
+// alive for a test run: a process that comes just as Wine ends an unused desktop waits ten seconds for it.
 #include <windows.h>
 
 #include <string>
