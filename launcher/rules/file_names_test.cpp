@@ -13,10 +13,7 @@
 
 TEST(MatchesWildcard, VersionPatterns) {
   const std::string e = "\xC3\xA9", smiley = "\xF0\x9F\x98\x80";  // one character each
-  const struct {
-    std::string pattern;
-    std::vector<std::string> matching, other;
-  } cases[] = {
+  const struct { std::string pattern; std::vector<std::string> matching, other; } cases[] = {
       {"Velmaris5????.exe",
        {"Velmaris5.exe", "Velmaris51234.exe", "VELMARIS5.EXE", "velmaris5B.Exe", "Velmaris5" + smiley + e + e + e + ".exe"},
        {"Velmaris5" + e + e + e + e + e + ".exe", "Velmaris512345.exe", "Velmaris5.txt", "Velmaris5.a.exe",
