@@ -186,9 +186,13 @@ void ProfileReader::Take(char c) {
       } else if (c == '[') {
         state_ = State::kSection;
         section_closed_ = false;
-      } else {
+      } else if (in_section_ && (c | 0x20) == (key_.c_str()[0] | 0x20)) {
         state_ = State::kKey;
         Take(c);
+      } else {
+        // Only the key, in the section, counts: a line that cannot begin it
+        // is skipped at once, and many short ones at memchr's speed.
+        state_ = State::kSkipLine;
       }
       return;
     case State::kSection:
