@@ -3,7 +3,7 @@
 a decoy version.ini and candidates; and a differential run that gives generated cases to both launchers. Under Wine,
 in a prefix that make_wine_prefix made: launcher_scenarios.py wine PRODUCT.exe X86_64.exe build/win64/tests"""
 import argparse, contextlib, dataclasses, os, pty, random, re, resource, shutil, signal, subprocess, sys  # noqa: E401
-import tempfile, time  # noqa: E401
+import fcntl, tempfile, termios, time  # noqa: E401
 from pathlib import Path
 
 NOT_FOUND, ERROR = "Velmaris main program not found", "Error launching Velmaris main program.\r\n"
@@ -133,6 +133,7 @@ ROWS = [
     Row("standard error a closed pipe: status 2, and the graphical box", stderr="gone", **DIALOG_BOX),
     Row("standard error a full pipe that nobody reads: the graphical box, not a wait", stderr="full", **DIALOG_BOX),
     Row("standard error a terminal held by Ctrl-S: no beep, the graphical box, not a wait", stderr="held", **DIALOG_BOX),
+    Row("a background job whose terminal stops its output: not stopped", stderr="stopped", inherit="a terminal", **DIALOG_BOX),
     Row("a dialog program that cannot open the display hands the box to the next", **dict(DIALOG_BOX, display="stale")),
     Row("an inherited SIGCHLD ignored: still one box", inherit="SIGCHLD ignored", **DIALOG_BOX),
     Row("no graphical session: the dialog programs are not asked", **dict(DIALOG_BOX, display="none")),
@@ -170,7 +171,7 @@ def sign(image, root):
 
 INHERIT = {"SIGCHLD ignored": lambda: signal.signal(signal.SIGCHLD, signal.SIG_IGN),
            "size limit": lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (SIZE_LIMIT, SIZE_LIMIT)),
-           "stdin closed": lambda: os.close(0),
+           "stdin closed": lambda: os.close(0), "a terminal": lambda: fcntl.ioctl(2, termios.TIOCSCTTY, 1),
            "no descriptors": lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (0, 0))}
 
 
@@ -345,6 +346,8 @@ class Posix(Platform):
             if row.display == "none":
                 env.pop("DISPLAY")
         argv = [launcher] + list(row.args)
+        if row.stderr == "stopped":  # a background job of a shell with job control, whose terminal stops its output
+            argv = ["sh", "-mc", 'stty tostop <&2; "$@" & wait $!', "sh"] + argv
         if row.nobody or row.locked:  # permissions do not bind root
             for path in [launcher] + [self.folder / name for _, name, kind, _ in row.entries if kind == "copy"]:
                 path.chmod(0o111 if row.nobody == "sealed" else 0o755)
@@ -361,7 +364,7 @@ class Posix(Platform):
         filled by a write cut short (then blocking, as the launcher finds it), a terminal held by Ctrl-S, or a file."""
         if not row.stderr:
             return errors.fileno(), ()
-        read, write = pty.openpty() if row.stderr == "held" else os.pipe()
+        read, write = pty.openpty() if row.stderr in ("held", "stopped") else os.pipe()
         if row.stderr == "gone":
             os.close(read)
             return write, (write,)
@@ -369,7 +372,7 @@ class Posix(Platform):
             os.set_blocking(write, False)
             os.write(write, bytes(1 << 20))
             os.set_blocking(write, True)
-        else:
+        elif row.stderr == "held":
             os.write(read, b"\x13")
         return write, (read, write)
 

@@ -128,6 +128,7 @@ void ShowGraphicalBox(std::string_view prompt, std::string_view title) {
 }  // namespace
 
 void platform::Beep() {
+  const WriteSignalsIgnored ignored;
   if (isatty(STDERR_FILENO) && ErrorOutReady()) WriteAll(STDERR_FILENO, "\a");
 }
 

@@ -37,11 +37,13 @@ class ScopedDisposition {
   struct sigaction previous_ {};
 };
 
-// What may end a write by a signal, and must not end the launcher: a pipe
-// whose reader has gone (the terminal or session that started it has
-// closed), a file at the size limit that the launcher inherited.
+// What may end or stop a write by a signal, and must not end or stop the
+// launcher: a pipe whose reader has gone (the terminal or session that
+// started it has closed), a file at the size limit that the launcher
+// inherited, a terminal that stops a background job's output ("stty
+// tostop"), which lets the write through when the signal is ignored.
 struct WriteSignalsIgnored {
-  ScopedDisposition pipe{SIGPIPE, SIG_IGN}, size{SIGXFSZ, SIG_IGN};
+  ScopedDisposition pipe{SIGPIPE, SIG_IGN}, size{SIGXFSZ, SIG_IGN}, terminal{SIGTTOU, SIG_IGN};
 };
 
 }  // namespace writes_linux
