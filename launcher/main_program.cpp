@@ -141,7 +141,7 @@ std::string FindMainProgram(const std::string& launcher_folder, std::int16_t ver
   Candidates candidates;
   platform::ListMatchingFiles(launcher_folder, pattern, &Candidates::Take, &candidates);
   // Only the name that would be started is asked whether it is a build of
-  // the launcher, so that the other candidates cost nothing; when it is, the
+  // the launcher, so that the other candidates are never opened; when it is, the
   // greatest before it is asked next. Of names NTFS calls equal, which POSIX
   // may hold side by side, the first listed stands for all.
   for (std::string_view name = candidates.GreatestBefore({}); !name.empty(); name = candidates.GreatestBefore(name)) {
