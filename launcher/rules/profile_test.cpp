@@ -50,6 +50,7 @@ TEST(ReadProfileValue, FollowsTheWindowsReader) {
       {"[Version\nAppVers=3", ""},
       {"[Version]junk\nAppVers=4", "4"},
       {"[Version]\nApp Vers=5\nAppVersion=5", ""},
+      {"[Version]\nApp=5\nAppVers=6", "6"},
       {"[Version]\n=5\nAppVer\nAppVers=6", "6"},
       {"[Version]\n\x0B AppVers\nAppVers=6", ""},
       {"[Version]]\nAppVers=1", ""},
