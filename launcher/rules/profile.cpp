@@ -187,7 +187,7 @@ void ProfileReader::Take(char c) {
         state_ = State::kSection;
         section_closed_ = false;
       } else if (in_section_ && (c | 0x20) == (key_.c_str()[0] | 0x20)) {
-        state_ = State::kKey;
+        state_ = State::kKey;  // only here: a key line is read in the section alone
         Take(c);
       } else {
         // Only the key, in the section, counts: a line that cannot begin it
@@ -226,7 +226,7 @@ void ProfileReader::Take(char c) {
 void ProfileReader::EndLine() {
   if (state_ == State::kSection && section_closed_) {
     EndSection();
-  } else if (state_ == State::kKey && in_section_ && name_.EqualsNoCase(key_)) {
+  } else if (state_ == State::kKey && name_.EqualsNoCase(key_)) {
     // The key without "=": the first of the name counts, and it has no
     // value, so the reader gives its default, "", as for no key at all.
     state_ = State::kDone;
@@ -247,7 +247,7 @@ void ProfileReader::EndSection() {
 }
 
 void ProfileReader::EndKey() {
-  if (in_section_ && name_.length() > 0 && name_.EqualsNoCase(key_)) {
+  if (name_.length() > 0 && name_.EqualsNoCase(key_)) {
     value_.Reset();
     state_ = State::kValue;
   } else {
