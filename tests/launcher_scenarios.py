@@ -45,11 +45,11 @@ class Row:
     meanwhile: str = ""  # at work on version.ini: an updater, "renames" (100 starts, each 5 or 6); "growing"
     nobody: str = ""  # POSIX, as a user whom permissions bind: "sealed", the launcher and copies execute-only; "unlisted"
     locked: bool = False  # version.ini unreadable (POSIX) or held without sharing (Wine)
-    stderr: str = ""  # POSIX: standard error a pipe whose reader has "gone", one "full", or a terminal "held" by Ctrl-S
+    stderr: str = ""  # POSIX: a pipe whose reader has "gone", one "full", a terminal "held" by Ctrl-S or "stopped" (tostop)
     display: str = ""  # POSIX: a graphical session where zenity shows the box, "zenity", or cannot, "stale"; or "none"
     elevated: bool = False  # Wine: the start through the consent prompt alone
     # From the caller: a "size limit" the trace's first line fits under, its rest not; POSIX: "SIGCHLD ignored",
-    inherit: str = ""  # "stdin closed", "no descriptors" (a limit of 0)
+    inherit: str = ""  # "stdin closed", "no descriptors" (a limit of 0), "a terminal": standard error's, controlling
 
     def __post_init__(self):  # files as (star, name, kind, target); the name that must start, or ""; the exit status
         self.entries = [re.fullmatch(r"(\*?)([^:@]*)(?::(\w+))?(?:@(.*))?", e, re.S).groups()
@@ -360,8 +360,8 @@ class Posix(Platform):
 
     @staticmethod
     def standard_error(row, errors):
-        """The launcher's standard error, and the descriptors to close after: a pipe whose reader has gone, one
-        filled by a write cut short (then blocking, as the launcher finds it), a terminal held by Ctrl-S, or a file."""
+        """Standard error and the descriptors to close after: a pipe whose reader has gone, one filled by a write cut
+        short (then blocking, as the launcher finds it), a terminal (held by Ctrl-S, or a stopped job's), or a file."""
         if not row.stderr:
             return errors.fileno(), ()
         read, write = pty.openpty() if row.stderr in ("held", "stopped") else os.pipe()
